@@ -1,0 +1,23 @@
+#include "app/screens.h"
+
+#include "core/app.h"
+#include "core/buyer_data.h"
+#include "core/buyer_selection.h"
+#include "core/main_window.h"
+
+namespace {
+// Creates the screen, shows it modally and destroys it when it closes.
+template <class ScreenClass>
+void openScreen(App& app) {
+    ScreenClass screen(app);
+    app.ui().showModal(screen);
+}
+}  // namespace
+
+void wireScreens(MainWindow& window, App& app) {
+    window.setScreen(QStringLiteral("Átvevö"), QStringLiteral("Választás"), [&app] { openScreen<TForm18>(app); });
+    window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Átvevő beállítás"), [&app] {
+        TForm17 screen(app);
+        if (screen.fill()) app.ui().showModal(screen);
+    });
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "core/run_values.h"
+#include "core/tdata.h"
+#include "core/ui.h"
+
+// The running program: data module, run values and the user interface port.
+class App {
+public:
+    // Attaches to "termaro.fdb" in the working folder and opens the table views; throws DbError.
+    static std::unique_ptr<App> start(Ui& ui);
+    ~App();
+
+    TData& data() { return *m_data; }
+    RunValues& run() { return m_run; }
+    Ui& ui() { return m_ui; }
+
+    // What closing the main window does: commit retaining when active, then disconnect.
+    void shutdown();
+
+    // Buyer selection tells the main window (menu state and title) through this hook.
+    void setBuyerChosenHandler(std::function<void()> handler) { m_buyerChosen = std::move(handler); }
+    void buyerChosen() {
+        if (m_buyerChosen) m_buyerChosen();
+    }
+
+private:
+    explicit App(Ui& ui);
+    Ui& m_ui;
+    RunValues m_run;
+    std::unique_ptr<TData> m_data;
+    std::function<void()> m_buyerChosen;
+};

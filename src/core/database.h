@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "core/value.h"
+
+namespace Firebird {
+class IMaster;
+class IUtil;
+class IProvider;
+class IAttachment;
+class ITransaction;
+class IStatement;
+class IResultSet;
+class IMessageMetadata;
+}  // namespace Firebird
+
+// Named parameters (":p1") mapped to Firebird's positional "?" outside quoted texts.
+struct ParsedSql {
+    QString sql;         // with "?" in place of each name
+    QStringList params;  // lower-case names in order of appearance
+};
+ParsedSql parseNamedParameters(const QString& sql);
+
+// An open result of a SELECT: fetches rows and packs each into a compact byte row.
+class Cursor {
+public:
+    ~Cursor();
+    const QStringList& fieldNames() const { return m_names; }
+    // Fetches the next row into `row`; false at the end.
+    bool fetch(QByteArray& row);
+    void close();
+    // Reads column `column` of a packed row.
+    static Value unpack(const QByteArray& row, int column);
+
+private:
+    friend class Database;
+    Cursor() = default;
+    struct Column;
+    Firebird::IStatement* m_statement = nullptr;
+    Firebird::IResultSet* m_resultSet = nullptr;
+    Firebird::IMessageMetadata* m_meta = nullptr;
+    std::vector<unsigned char> m_buffer;
+    std::vector<Column> m_columns;
+    QStringList m_names;
+};
+
+// One attachment to an embedded (or server) Firebird database with its one transaction:
+// read committed, record version, no wait.
+class Database {
+public:
+    Database();
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    void attach(const QString& path, const QString& user, const QString& password,
+                const QString& charset);
+    void detach();
+    bool attached() const { return m_attachment != nullptr; }
+
+    void startTransaction();
+    bool inTransaction() const { return m_transaction != nullptr; }
+    void commit();
+    void commitRetaining();
+    void rollback();
+
+    // Runs a statement with bound values in the order of the "?" placeholders; starts the
+    // transaction when inactive. Returns the number of rows touched.
+    int execute(const QString& sql, const std::vector<Value>& params);
+    // Opens a SELECT.
+    std::unique_ptr<Cursor> open(const QString& sql, const std::vector<Value>& params);
+
+    // Called before the transaction ends (commit, rollback) so open cursors can let go.
+    void setTransactionEndHandler(std::function<void()> handler) { m_onTransactionEnd = std::move(handler); }
+
+private:
+    Firebird::IStatement* prepare(const QString& sql);
+    struct Bound;
+    Bound bind(Firebird::IStatement* statement, const std::vector<Value>& params);
+    void endTransaction(bool commit);
+
+    Firebird::IMaster* m_master = nullptr;
+    Firebird::IProvider* m_provider = nullptr;
+    Firebird::IAttachment* m_attachment = nullptr;
+    Firebird::ITransaction* m_transaction = nullptr;
+    std::function<void()> m_onTransactionEnd;
+};

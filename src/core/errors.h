@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <stdexcept>
+
+// An error whose own text reaches the user through the general error display.
+class AppError : public std::runtime_error {
+public:
+    explicit AppError(const QString& text) : std::runtime_error(text.toStdString()), m_text(text) {}
+    const QString& text() const { return m_text; }
+
+private:
+    QString m_text;
+};
+
+// A failure reported by the database; carries the server's text.
+class DbError : public AppError {
+public:
+    using AppError::AppError;
+};
+
+// A text that does not convert to the number or date a step needs.
+class ConversionError : public AppError {
+public:
+    using AppError::AppError;
+};
+
+// The text of any exception, for the general error display.
+QString errorText(const std::exception& e);

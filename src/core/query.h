@@ -1,0 +1,101 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "core/value.h"
+
+class Database;
+class Cursor;
+
+// One named query of the data module's pool (ZQ10 ... ZQ91): SQL text, named parameters,
+// the rows fetched so far and a current row. Rows are fetched from the cursor on demand.
+class Query : public QObject {
+    Q_OBJECT
+public:
+    Query(Database& db, const QString& name, QObject* parent = nullptr);
+    ~Query() override;
+
+    QString name() const { return objectName(); }
+
+    // Statement building: close, clear, add lines, bind, open or execute.
+    void close();
+    void clearSql();
+    void addSql(const QString& line);
+    void setSql(const QString& text);  // clear + add
+    QString sql() const { return m_lines.join('\n'); }
+
+    void bindText(const QString& name, const QString& value);
+    void bindDate(const QString& name, QDate value);
+    void bindDate(const QString& name, const QString& yyyyMmDd);  // ConversionError if not a date
+    void bindDouble(const QString& name, double value);
+    void bindNumber(const QString& name, const QString& text);  // "," decimal; ConversionError
+    void bindInt(const QString& name, std::int64_t value);
+    void bindNull(const QString& name);
+
+    void open();
+    // Runs an INSERT, UPDATE, DELETE or DDL statement; returns the rows it touched.
+    int execSql();
+
+    bool active() const { return m_active; }
+
+    // Navigation over the result. eof() is true past the last row and on an empty result.
+    void first();
+    void prior();
+    void next();
+    void last();
+    bool eof() const { return m_eof; }
+    bool bof() const { return m_bof; }
+    bool isEmpty() const;
+    int recNo() const { return m_current; }  // 0-based; -1 when empty
+    void moveTo(int row);
+
+    // Rows fetched so far; more may be waiting in the cursor.
+    int rowCount() const { return static_cast<int>(m_rows.size()); }
+    bool canFetchMore() const;
+    int fetchMore(int count);
+    void fetchAll();
+
+    // Fields, by name case-insensitively. A missing column throws; an empty result reads NULL.
+    int fieldCount() const { return static_cast<int>(m_fields.size()); }
+    QString fieldName(int column) const { return m_fields.at(column); }
+    int fieldIndex(const QString& name) const;
+    bool hasField(const QString& name) const { return fieldIndex(name) >= 0; }
+    Value value(const QString& name) const;
+    Value valueAt(int row, int column) const;
+    QString text(const QString& name) const { return value(name).asText(); }
+    double number(const QString& name) const { return value(name).asDouble(); }
+    std::int64_t integer(const QString& name) const { return value(name).asInteger(); }
+
+    // Moves to the first row whose column starts with (partial) or equals the text; stays put
+    // (on the first row) and returns false when nothing matches.
+    bool locate(const QString& column, const QString& text, bool partial, bool caseInsensitive);
+
+    // Called by the data module when the transaction ends: drops the cursor and the rows.
+    void closeForTransactionEnd();
+
+Q_SIGNALS:
+    void reset();                          // opened, closed or re-fetched
+    void rowsFetched(int first, int last);  // appended rows
+    void currentChanged(int row);
+
+private:
+    void requireColumn(int index, const QString& name) const;
+    void setCurrent(int row);
+    Value decodedValue(int row, int column) const;
+
+    Database& m_db;
+    QStringList m_lines;
+    std::map<QString, Value> m_params;  // keyed by lower-case name
+    std::unique_ptr<Cursor> m_cursor;
+    QStringList m_fields;
+    std::vector<QByteArray> m_rows;  // each row packed by Cursor
+    bool m_active = false;
+    int m_current = -1;
+    bool m_eof = true;
+    bool m_bof = true;
+};

@@ -1,0 +1,107 @@
+#include "core/query_model.h"
+
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QTableView>
+
+QueryModel::QueryModel(Query& query, QList<GridColumn> columns, QObject* parent)
+    : QAbstractTableModel(parent), m_query(query), m_columns(std::move(columns)) {
+    connect(&m_query, &Query::reset, this, &QueryModel::resetFromQuery);
+    connect(&m_query, &Query::rowsFetched, this, &QueryModel::appendRows);
+    resetFromQuery();
+}
+
+void QueryModel::resetFromQuery() {
+    beginResetModel();
+    m_rows = m_query.rowCount();
+    m_queryColumns.clear();
+    if (m_columns.isEmpty()) {
+        for (int i = 0; i < m_query.fieldCount(); ++i) m_queryColumns << i;
+    } else {
+        for (const GridColumn& c : m_columns) m_queryColumns << m_query.fieldIndex(c.field);
+    }
+    endResetModel();
+}
+
+void QueryModel::appendRows(int first, int last) {
+    if (last < m_rows) return;
+    beginInsertRows({}, m_rows, last);
+    m_rows = last + 1;
+    endInsertRows();
+}
+
+QString QueryModel::fieldOf(int column) const {
+    if (!m_columns.isEmpty()) return column >= 0 && column < m_columns.size() ? m_columns.at(column).field : QString();
+    return column >= 0 && column < m_query.fieldCount() ? m_query.fieldName(column) : QString();
+}
+
+int QueryModel::queryColumn(int column) const {
+    return column >= 0 && column < m_queryColumns.size() ? m_queryColumns.at(column) : -1;
+}
+
+int QueryModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : m_rows; }
+
+int QueryModel::columnCount(const QModelIndex& parent) const {
+    if (parent.isValid()) return 0;
+    return m_columns.isEmpty() ? static_cast<int>(m_queryColumns.size()) : static_cast<int>(m_columns.size());
+}
+
+QVariant QueryModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= m_rows) return {};
+    const int column = queryColumn(index.column());
+    if (column < 0) return {};
+    if (role == Qt::DisplayRole) return m_query.valueAt(index.row(), column).asText();
+    if (role == Qt::TextAlignmentRole) {
+        const Value::Kind k = m_query.valueAt(index.row(), column).kind();
+        const bool number = k == Value::Kind::Integer || k == Value::Kind::Decimal || k == Value::Kind::Double;
+        return QVariant::fromValue<int>(Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft));
+    }
+    return {};
+}
+
+QVariant QueryModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role != Qt::DisplayRole || orientation != Qt::Horizontal) return QAbstractTableModel::headerData(section, orientation, role);
+    if (!m_columns.isEmpty()) return section < m_columns.size() ? m_columns.at(section).title : QVariant();
+    return section < m_query.fieldCount() ? m_query.fieldName(section) : QVariant();
+}
+
+bool QueryModel::canFetchMore(const QModelIndex& parent) const {
+    return !parent.isValid() && m_query.canFetchMore();
+}
+
+void QueryModel::fetchMore(const QModelIndex& parent) {
+    if (parent.isValid()) return;
+    const int before = m_query.rowCount();
+    m_query.fetchMore(256);
+    // The first chunk after open arrives without a signal of its own.
+    if (before == 0 && m_query.rowCount() > 0) appendRows(0, m_query.rowCount() - 1);
+}
+
+QueryModel* bindGrid(QTableView* view, Query& query, QList<GridColumn> columns) {
+    auto* model = new QueryModel(query, columns, view);
+    view->setModel(model);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
+    for (int i = 0; i < columns.size(); ++i) {
+        if (columns.at(i).width > 0) view->setColumnWidth(i, columns.at(i).width);
+    }
+    Query* q = &query;
+    const auto followQuery = [view, model, q](int row) {
+        if (row < 0 || row >= model->rowCount()) return;
+        const QModelIndex current = view->currentIndex();
+        if (current.isValid() && current.row() == row) return;
+        const int column = current.isValid() ? current.column() : 0;
+        view->setCurrentIndex(model->index(row, column));
+    };
+    QObject::connect(q, &Query::currentChanged, view, followQuery);
+    QObject::connect(model, &QAbstractItemModel::modelReset, view,
+                     [q, followQuery] { followQuery(q->recNo()); });
+    QObject::connect(view->selectionModel(), &QItemSelectionModel::currentChanged, view,
+                     [q](const QModelIndex& current) {
+                         if (current.isValid() && current.row() != q->recNo()) q->moveTo(current.row());
+                     });
+    followQuery(query.recNo());
+    return model;
+}

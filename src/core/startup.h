@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QDialog>
+#include <memory>
+
+class App;
+class Ui;
+
+// The splash window "Betöltés..." that closes itself after a while; nothing else closes it.
+class SplashDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit SplashDialog(int milliseconds, QWidget* parent = nullptr);
+
+protected:
+    void reject() override {}  // Esc does not close it
+};
+
+// How long the splash stays: 3000 ms, or TERMARO_SPLASH_MS when set (tests use 0).
+int splashMilliseconds();
+
+// Shows the splash, then connects. On failure tells the user the database cannot be reached
+// and returns nullptr: the program then ends.
+std::unique_ptr<App> startProgram(Ui& ui);
