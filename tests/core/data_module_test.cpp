@@ -116,8 +116,14 @@ TEST_F(DataModule, RollbackUndoesEarlierUncommittedDeleteAndCommitClosesResults)
 }
 
 TEST_F(DataModule, FetchesOnDemandAndLastReachesTheEnd) {
-    f.exec("EXECUTE BLOCK AS DECLARE i INT = 0; BEGIN WHILE (i < 500) DO BEGIN "
-           "INSERT INTO fjsor (s_bszam, s_brutto) VALUES (LPAD(:i, 8, '0'), :i); i = i + 1; END END");
+    Query& w = q("ZQ21");
+    w.setSql("INSERT INTO fjsor (s_bszam, s_brutto) VALUES (:p1, :p2)");
+    for (int i = 0; i < 500; ++i) {
+        w.bindText("p1", QString::number(i).rightJustified(8, '0'));
+        w.bindInt("p2", i);
+        w.execSql();
+    }
+    f.data().commit();
     Query& r = q("ZQ20");
     r.setSql("SELECT * FROM fjsor ORDER BY id_fjsor");
     r.open();

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <stdexcept>
 
 QString repoDbFolder() { return QStringLiteral(TERMARO_SOURCE_DIR "/db"); }
@@ -26,9 +27,29 @@ void runSqlScript(const QString& folder, const QString& script) {
     runIsql(folder, {"-q", "-bail", "-ch", "UTF8", "termaro.fdb", "-i", script});
 }
 
+namespace {
+// Building a database with isql takes seconds; each test program builds each kind once and
+// copies the file for every test.
+const QString& templateDatabase(bool withDemo) {
+    static QTemporaryDir folders[2];
+    static QString built[2];
+    QString& path = built[withDemo ? 1 : 0];
+    if (path.isEmpty()) {
+        const QString folder = folders[withDemo ? 1 : 0].path();
+        runIsql(folder, {"-q", "-bail", "-i", repoDbFolder() + "/create.sql"});
+        if (withDemo) runSqlScript(folder, repoDbFolder() + "/demo.sql");
+        path = folder + "/termaro.fdb";
+    }
+    return path;
+}
+}  // namespace
+
 void createDatabase(const QString& folder, bool withDemo) {
     QDir().mkpath(folder);
-    QFile::remove(folder + "/termaro.fdb");
-    runIsql(folder, {"-q", "-bail", "-i", repoDbFolder() + "/create.sql"});
-    if (withDemo) runSqlScript(folder, repoDbFolder() + "/demo.sql");
+    const QString target = folder + "/termaro.fdb";
+    QFile::remove(target);
+    if (!QFile::copy(templateDatabase(withDemo), target)) {
+        throw std::runtime_error("cannot copy the test database to " + target.toStdString());
+    }
+    QFile(target).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup);
 }
