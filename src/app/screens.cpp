@@ -15,7 +15,8 @@ void openScreen(App& app) {
 }  // namespace
 
 void wireScreens(MainWindow& window, App& app) {
-    window.setScreen(QStringLiteral("Átvevö"), QStringLiteral("Választás"), [&app] { openScreen<TForm18>(app); });
+    window.setScreen(QStringLiteral("Átvevö"), QStringLiteral("Választás"),
+                     [&app] { openScreen<TForm18>(app); });
     window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Átvevő beállítás"), [&app] {
         TForm17 screen(app);
         if (screen.fill()) app.ui().showModal(screen);

@@ -22,7 +22,9 @@ public:
     void shutdown();
 
     // Buyer selection tells the main window (menu state and title) through this hook.
-    void setBuyerChosenHandler(std::function<void()> handler) { m_buyerChosen = std::move(handler); }
+    void setBuyerChosenHandler(std::function<void()> handler) {
+        m_buyerChosen = std::move(handler);
+    }
     void buyerChosen() {
         if (m_buyerChosen) m_buyerChosen();
     }

@@ -96,11 +96,13 @@ bool TForm17::fill() {
     const bool ok = guardQuietly([this] {
         openBuyerRow();
         Query& q = data().query("ZQ60");
-        for (auto it = m_fields.begin(); it != m_fields.end(); ++it) it.value()->setText(q.text(it.key()));
+        for (auto it = m_fields.begin(); it != m_fields.end(); ++it)
+            it.value()->setText(q.text(it.key()));
         m_soleTrader->setChecked(q.text("V_EV") == QLatin1String("true"));
         m_smallTaxpayer->setChecked(q.text("V_KISADO") == QLatin1String("true"));
     });
-    if (!ok) ui().message(QStringLiteral("Hiba172 az atvevo módosítás Edit-ben való megjelenitésekor!"));
+    if (!ok)
+        ui().message(QStringLiteral("Hiba172 az atvevo módosítás Edit-ben való megjelenitésekor!"));
     return ok;
 }
 
@@ -109,7 +111,8 @@ void TForm17::onShow() {
     m_soleTrader->setChecked(data().query("ZQ60").text("v_EV") == QLatin1String("true"));
     Query& count = data().query("ZQ11");
     count.close();
-    count.setSql(QStringLiteral("SELECT f_akod, count(f_akod) AS sdb FROM Fjfej WHERE f_akod = :p1 GROUP BY f_akod"));
+    count.setSql(QStringLiteral(
+        "SELECT f_akod, count(f_akod) AS sdb FROM Fjfej WHERE f_akod = :p1 GROUP BY f_akod"));
     count.bindText("p1", run().buyerCode);
     count.open();
     if (count.integer("sdb") > 0) {
@@ -144,7 +147,8 @@ void TForm17::save() {
         return;
     }
     if (!m_soleTrader->isChecked()) {
-        for (const char* name : {"V_ADOAZON", "V_EVNYILV", "V_EV_NEVE"}) field(QString::fromLatin1(name))->setText(QStringLiteral(" "));
+        for (const char* name : {"V_ADOAZON", "V_EVNYILV", "V_EV_NEVE"})
+            field(QString::fromLatin1(name))->setText(QStringLiteral(" "));
     } else {
         const std::pair<const char*, const char*> required[] = {
             {"V_ADOAZON", "Nincs megadva az egyéni váll.adóazonositó száma!"},
@@ -172,19 +176,23 @@ void TForm17::save() {
             "V_HAZSZAM = :p15, V_EPULET = :p16, V_LEPCSO = :p17, V_SZINT = :p18, V_AJTO = :p19, "
             "V_KISADO = :p21, V_KOZADOSZAM = :p22, V_EV_NEVE = :p23 WHERE V_AKOD = :p20"));
         const std::pair<const char*, const char*> texts[] = {
-            {"p2", "V_UTCA"},     {"p5", "V_BANKSZLA"},   {"p6", "V_ADOAZON"}, {"p7", "V_NYILATK"},
-            {"p10", "V_VERZIO"},  {"p12", "V_EVNYILV"},   {"p13", "V_KERULET"}, {"p14", "V_JELLEG"},
-            {"p15", "V_HAZSZAM"}, {"p16", "V_EPULET"},    {"p17", "V_LEPCSO"}, {"p18", "V_SZINT"},
+            {"p2", "V_UTCA"},     {"p5", "V_BANKSZLA"},    {"p6", "V_ADOAZON"},
+            {"p7", "V_NYILATK"},  {"p10", "V_VERZIO"},     {"p12", "V_EVNYILV"},
+            {"p13", "V_KERULET"}, {"p14", "V_JELLEG"},     {"p15", "V_HAZSZAM"},
+            {"p16", "V_EPULET"},  {"p17", "V_LEPCSO"},     {"p18", "V_SZINT"},
             {"p19", "V_AJTO"},    {"p22", "V_KOZADOSZAM"}, {"p23", "V_EV_NEVE"},
         };
-        for (const auto& [param, column] : texts) q.bindText(QString::fromLatin1(param), field(QString::fromLatin1(column))->text());
+        for (const auto& [param, column] : texts)
+            q.bindText(QString::fromLatin1(param), field(QString::fromLatin1(column))->text());
         q.bindText("p11", m_soleTrader->isChecked() ? QStringLiteral("true") : QStringLiteral(" "));
-        q.bindText("p21", m_smallTaxpayer->isChecked() ? QStringLiteral("true") : QStringLiteral(" "));
+        q.bindText("p21",
+                   m_smallTaxpayer->isChecked() ? QStringLiteral("true") : QStringLiteral(" "));
         q.bindText("p20", run().buyerCode);
         q.execSql();
         data().commit();
     } catch (const std::exception&) {
-        ui().message(started ? QStringLiteral("Hiba170: UPDATE atvevo ") : QStringLiteral("Hiba171: UPDATE az atvevo "));
+        ui().message(started ? QStringLiteral("Hiba170: UPDATE atvevo ")
+                             : QStringLiteral("Hiba171: UPDATE az atvevo "));
         guardQuietly([this] { data().rollback(); });
     }
 

@@ -33,13 +33,15 @@ TForm18::TForm18(App& app, QWidget* parent)
             if (q.active() && index >= 0) q.moveTo(index);
         });
     });
-    connect(m_list, &QComboBox::activated, this, [this] { guard(ui(), [this] { applyChoice(); }); });
+    connect(m_list, &QComboBox::activated, this,
+            [this] { guard(ui(), [this] { applyChoice(); }); });
     m_list->installEventFilter(this);
     setFocusProxy(m_list);
 }
 
 bool TForm18::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_list && event->type() == QEvent::FocusOut) guard(ui(), [this] { applyChoice(); });
+    if (watched == m_list && event->type() == QEvent::FocusOut)
+        guard(ui(), [this] { applyChoice(); });
     return Screen::eventFilter(watched, event);
 }
 
@@ -60,7 +62,8 @@ void TForm18::fillList() {
     Query& q = data().query("ZQ60");
     const QSignalBlocker block(m_list);
     m_list->clear();
-    for (int row = 0; row < q.rowCount(); ++row) m_list->addItem(q.valueAt(row, q.fieldIndex("V_NEVE")).asText());
+    for (int row = 0; row < q.rowCount(); ++row)
+        m_list->addItem(q.valueAt(row, q.fieldIndex("V_NEVE")).asText());
     m_list->setCurrentIndex(q.recNo());
 }
 

@@ -124,7 +124,9 @@ struct Cursor::Column {
     int subType;
 };
 
-Cursor::~Cursor() { close(); }
+Cursor::~Cursor() {
+    close();
+}
 
 void Cursor::close() {
     Status status;
@@ -142,7 +144,8 @@ void Cursor::close() {
 
 bool Cursor::fetch(QByteArray& row) {
     if (!m_resultSet) return false;
-    const int result = call([&](ThrowStatusWrapper* s) { return m_resultSet->fetchNext(s, m_buffer.data()); });
+    const int result =
+        call([&](ThrowStatusWrapper* s) { return m_resultSet->fetchNext(s, m_buffer.data()); });
     if (result != IStatus::RESULT_OK) return false;
     row.clear();
     row.reserve(static_cast<qsizetype>(m_columns.size()) * 6);
@@ -207,8 +210,10 @@ bool Cursor::fetch(QByteArray& row) {
                 break;
             }
             case SQL_TYPE_TIME: {
-                const QString t = QTime(0, 0).addMSecs(static_cast<int>(*reinterpret_cast<const ISC_TIME*>(p) / 10))
-                                      .toString(QStringLiteral("hh:mm:ss"));
+                const QString t =
+                    QTime(0, 0)
+                        .addMSecs(static_cast<int>(*reinterpret_cast<const ISC_TIME*>(p) / 10))
+                        .toString(QStringLiteral("hh:mm:ss"));
                 row.append(static_cast<char>(TagText));
                 putLength(row, static_cast<quint32>(t.size()));
                 row.append(t.toLatin1());
@@ -296,7 +301,8 @@ void Database::attach(const QString& path, const QString& user, const QString& p
                       const QString& charset) {
     detach();
     call([&](ThrowStatusWrapper* s) {
-        IXpbBuilder* dpb = m_master->getUtilInterface()->getXpbBuilder(s, IXpbBuilder::DPB, nullptr, 0);
+        IXpbBuilder* dpb =
+            m_master->getUtilInterface()->getXpbBuilder(s, IXpbBuilder::DPB, nullptr, 0);
         dpb->insertString(s, isc_dpb_user_name, user.toUtf8().constData());
         dpb->insertString(s, isc_dpb_password, password.toUtf8().constData());
         dpb->insertString(s, isc_dpb_lc_ctype, charset.toUtf8().constData());
@@ -334,19 +340,24 @@ void Database::detach() {
 void Database::startTransaction() {
     if (m_transaction) return;
     if (!m_attachment) throw DbError(QStringLiteral("Nincs adatbázis kapcsolat."));
-    static const unsigned char tpb[] = {isc_tpb_version3, isc_tpb_read_committed, isc_tpb_rec_version,
-                                        isc_tpb_nowait, isc_tpb_write};
-    m_transaction = call([&](ThrowStatusWrapper* s) { return m_attachment->startTransaction(s, sizeof tpb, tpb); });
+    static const unsigned char tpb[] = {isc_tpb_version3, isc_tpb_read_committed,
+                                        isc_tpb_rec_version, isc_tpb_nowait, isc_tpb_write};
+    m_transaction = call(
+        [&](ThrowStatusWrapper* s) { return m_attachment->startTransaction(s, sizeof tpb, tpb); });
 }
 
-void Database::commit() { endTransaction(true); }
+void Database::commit() {
+    endTransaction(true);
+}
 
 void Database::commitRetaining() {
     if (!m_transaction) return;
     call([&](ThrowStatusWrapper* s) { m_transaction->commitRetaining(s); });
 }
 
-void Database::rollback() { endTransaction(false); }
+void Database::rollback() {
+    endTransaction(false);
+}
 
 void Database::endTransaction(bool commit) {
     if (!m_transaction) return;
@@ -370,8 +381,9 @@ IStatement* Database::prepare(const QString& sql) {
     startTransaction();
     const QByteArray text = win1250::encode(sql);
     return call([&](ThrowStatusWrapper* s) {
-        return m_attachment->prepare(s, m_transaction, static_cast<unsigned>(text.size()), text.constData(),
-                                     dialect, IStatement::PREPARE_PREFETCH_METADATA);
+        return m_attachment->prepare(s, m_transaction, static_cast<unsigned>(text.size()),
+                                     text.constData(), dialect,
+                                     IStatement::PREPARE_PREFETCH_METADATA);
     });
 }
 
@@ -382,9 +394,10 @@ Database::Bound Database::bind(IStatement* statement, const std::vector<Value>& 
         const unsigned count = in->getCount(s);
         if (count != params.size()) {
             in->release();
-            throw DbError(QStringLiteral("A paraméterek száma (%1) nem egyezik az utasításéval (%2).")
-                              .arg(params.size())
-                              .arg(count));
+            throw DbError(
+                QStringLiteral("A paraméterek száma (%1) nem egyezik az utasításéval (%2).")
+                    .arg(params.size())
+                    .arg(count));
         }
         IMetadataBuilder* builder = in->getBuilder(s);
         in->release();
@@ -399,11 +412,13 @@ Database::Bound Database::bind(IStatement* statement, const std::vector<Value>& 
                     if (!ok) {
                         builder->release();
                         throw ConversionError(
-                            QStringLiteral("A(z) '%1' szöveg olyan karaktert tartalmaz, amely nem tárolható.")
+                            QStringLiteral(
+                                "A(z) '%1' szöveg olyan karaktert tartalmaz, amely nem tárolható.")
                                 .arg(v.asText()));
                     }
                     builder->setType(s, i, SQL_VARYING);
-                    builder->setLength(s, i, static_cast<unsigned>(std::max<qsizetype>(texts[i].size(), 1)));
+                    builder->setLength(
+                        s, i, static_cast<unsigned>(std::max<qsizetype>(texts[i].size(), 1)));
                     builder->setCharSet(s, i, win1250CharsetId);
                     builder->setScale(s, i, 0);
                     break;
@@ -445,7 +460,8 @@ Database::Bound Database::bind(IStatement* statement, const std::vector<Value>& 
             *reinterpret_cast<short*>(bound.buffer.data() + bound.meta->getNullOffset(s, i)) =
                 v.isNull() ? -1 : 0;
             switch (v.kind()) {
-                case Value::Kind::Null: break;
+                case Value::Kind::Null:
+                    break;
                 case Value::Kind::Text: {
                     const auto len = static_cast<unsigned short>(texts[i].size());
                     std::memcpy(p, &len, 2);
@@ -472,14 +488,16 @@ Database::Bound Database::bind(IStatement* statement, const std::vector<Value>& 
                     break;
                 }
                 case Value::Kind::Timestamp: {
-                    const QDateTime t = QDateTime::fromString(v.asText(), QStringLiteral("yyyy.MM.dd hh:mm:ss"));
+                    const QDateTime t =
+                        QDateTime::fromString(v.asText(), QStringLiteral("yyyy.MM.dd hh:mm:ss"));
                     ISC_TIMESTAMP x;
                     x.timestamp_date = util->encodeDate(static_cast<unsigned>(t.date().year()),
                                                         static_cast<unsigned>(t.date().month()),
                                                         static_cast<unsigned>(t.date().day()));
-                    x.timestamp_time = util->encodeTime(static_cast<unsigned>(t.time().hour()),
-                                                        static_cast<unsigned>(t.time().minute()),
-                                                        static_cast<unsigned>(t.time().second()), 0);
+                    x.timestamp_time =
+                        util->encodeTime(static_cast<unsigned>(t.time().hour()),
+                                         static_cast<unsigned>(t.time().minute()),
+                                         static_cast<unsigned>(t.time().second()), 0);
                     std::memcpy(p, &x, sizeof x);
                     break;
                 }
@@ -495,8 +513,8 @@ int Database::execute(const QString& sql, const std::vector<Value>& params) {
         Bound bound = bind(statement, params);
         const int rows = call([&](ThrowStatusWrapper* s) {
             if (statement->getFlags(s) & IStatement::FLAG_HAS_CURSOR) {
-                IResultSet* rs = statement->openCursor(s, m_transaction, bound.meta, bound.buffer.data(),
-                                                       nullptr, 0);
+                IResultSet* rs = statement->openCursor(s, m_transaction, bound.meta,
+                                                       bound.buffer.data(), nullptr, 0);
                 rs->close(s);
                 return 0;
             }
@@ -536,7 +554,8 @@ std::unique_ptr<Cursor> Database::open(const QString& sql, const std::vector<Val
             cursor->m_names << QString::fromLatin1(alias).trimmed();
         }
         cursor->m_buffer.assign(out->getMessageLength(s), 0);
-        cursor->m_resultSet = statement->openCursor(s, m_transaction, bound.meta, bound.buffer.data(), out, 0);
+        cursor->m_resultSet =
+            statement->openCursor(s, m_transaction, bound.meta, bound.buffer.data(), out, 0);
     });
     return cursor;
 }

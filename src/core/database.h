@@ -77,7 +77,9 @@ public:
     std::unique_ptr<Cursor> open(const QString& sql, const std::vector<Value>& params);
 
     // Called before the transaction ends (commit, rollback) so open cursors can let go.
-    void setTransactionEndHandler(std::function<void()> handler) { m_onTransactionEnd = std::move(handler); }
+    void setTransactionEndHandler(std::function<void()> handler) {
+        m_onTransactionEnd = std::move(handler);
+    }
 
 private:
     Firebird::IStatement* prepare(const QString& sql);

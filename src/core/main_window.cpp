@@ -71,7 +71,9 @@ const MenuSpec mainMenu[] = {
     {"Kilépés", true, {}},
 };
 
-QString key(const QString& menu, const QString& item) { return menu + '/' + item; }
+QString key(const QString& menu, const QString& item) {
+    return menu + '/' + item;
+}
 }  // namespace
 
 MainWindow::MainWindow(App& app, QWidget* parent) : QMainWindow(parent), m_app(app) {
@@ -121,7 +123,8 @@ void MainWindow::buildMenu() {
 
 QAction* MainWindow::menuAction(const QString& menu, const QString& item) const {
     if (item.isEmpty()) {
-        if (const auto it = m_menus.find(menu); it != m_menus.end()) return it->second->menuAction();
+        if (const auto it = m_menus.find(menu); it != m_menus.end())
+            return it->second->menuAction();
     }
     const auto it = m_actions.find(key(menu, item));
     return it == m_actions.end() ? nullptr : it->second;
@@ -143,7 +146,8 @@ void MainWindow::open(const QString& menu, const QString& item) {
 }
 
 void MainWindow::buyerChosen() {
-    for (const char* title : {"Felvásárlási jegy", "Östermelö", "Termék", "Bevallás", "Segédlet", "Listák", "Kilépés"}) {
+    for (const char* title : {"Felvásárlási jegy", "Östermelö", "Termék", "Bevallás", "Segédlet",
+                              "Listák", "Kilépés"}) {
         if (QAction* action = menuAction(QString::fromUtf8(title))) action->setEnabled(true);
     }
     const RunValues& run = m_app.run();

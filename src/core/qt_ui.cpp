@@ -13,7 +13,9 @@
 #include "report/report_job.h"
 #include "report/report_preview.h"
 
-QWidget* QtUi::parentWindow() { return QApplication::activeWindow(); }
+QWidget* QtUi::parentWindow() {
+    return QApplication::activeWindow();
+}
 
 void QtUi::message(const QString& text) {
     QMessageBox::information(parentWindow(), QApplication::applicationName(), text);
@@ -37,13 +39,17 @@ void QtUi::error(const QString& text) {
     QMessageBox::critical(parentWindow(), QApplication::applicationName(), text);
 }
 
-void QtUi::beep() { QApplication::beep(); }
+void QtUi::beep() {
+    QApplication::beep();
+}
 
 void QtUi::focus(QWidget* widget) {
     if (widget) widget->setFocus(Qt::OtherFocusReason);
 }
 
-int QtUi::showModal(QDialog& dialog) { return dialog.exec(); }
+int QtUi::showModal(QDialog& dialog) {
+    return dialog.exec();
+}
 
 namespace {
 QString startPath(const FileDialogRequest& request) {
@@ -58,24 +64,31 @@ QString picked(const QString& path) {
 }  // namespace
 
 QString QtUi::openFileName(const FileDialogRequest& request) {
-    return picked(QFileDialog::getOpenFileName(parentWindow(), request.caption, startPath(request), request.filter));
+    return picked(QFileDialog::getOpenFileName(parentWindow(), request.caption, startPath(request),
+                                               request.filter));
 }
 
 QString QtUi::saveFileName(const FileDialogRequest& request) {
-    return picked(QFileDialog::getSaveFileName(parentWindow(), request.caption, startPath(request), request.filter));
+    return picked(QFileDialog::getSaveFileName(parentWindow(), request.caption, startPath(request),
+                                               request.filter));
 }
 
 QString QtUi::chooseFolder(const QString& start) {
     return QFileDialog::getExistingDirectory(parentWindow(), QString(), start);
 }
 
-void QtUi::setClipboardText(const QString& text) { QApplication::clipboard()->setText(text); }
+void QtUi::setClipboardText(const QString& text) {
+    QApplication::clipboard()->setText(text);
+}
 
 void QtUi::openExternal(const QString& target) {
-    const QUrl url = target.contains(QStringLiteral("://")) || target.startsWith(QStringLiteral("mailto:"))
-                         ? QUrl(target)
-                         : QUrl::fromLocalFile(QFileInfo(target).absoluteFilePath());
+    const QUrl url =
+        target.contains(QStringLiteral("://")) || target.startsWith(QStringLiteral("mailto:"))
+            ? QUrl(target)
+            : QUrl::fromLocalFile(QFileInfo(target).absoluteFilePath());
     QDesktopServices::openUrl(url);  // a missing program or viewer does nothing
 }
 
-void QtUi::preview(const ReportJob& job) { showReportPreview(job, parentWindow()); }
+void QtUi::preview(const ReportJob& job) {
+    showReportPreview(job, parentWindow());
+}

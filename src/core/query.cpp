@@ -34,20 +34,36 @@ void Query::clearSql() {
     m_params.clear();
 }
 
-void Query::addSql(const QString& line) { m_lines << line; }
+void Query::addSql(const QString& line) {
+    m_lines << line;
+}
 
 void Query::setSql(const QString& text) {
     clearSql();
     m_lines << text;
 }
 
-void Query::bindText(const QString& name, const QString& value) { m_params[name.toLower()] = Value::text(value); }
-void Query::bindDate(const QString& name, QDate value) { m_params[name.toLower()] = Value::date(value); }
-void Query::bindDate(const QString& name, const QString& yyyyMmDd) { bindDate(name, parseDate(yyyyMmDd)); }
-void Query::bindDouble(const QString& name, double value) { m_params[name.toLower()] = Value::real(value); }
-void Query::bindNumber(const QString& name, const QString& text) { bindDouble(name, parseNumber(text)); }
-void Query::bindInt(const QString& name, std::int64_t value) { m_params[name.toLower()] = Value::integer(value); }
-void Query::bindNull(const QString& name) { m_params[name.toLower()] = Value(); }
+void Query::bindText(const QString& name, const QString& value) {
+    m_params[name.toLower()] = Value::text(value);
+}
+void Query::bindDate(const QString& name, QDate value) {
+    m_params[name.toLower()] = Value::date(value);
+}
+void Query::bindDate(const QString& name, const QString& yyyyMmDd) {
+    bindDate(name, parseDate(yyyyMmDd));
+}
+void Query::bindDouble(const QString& name, double value) {
+    m_params[name.toLower()] = Value::real(value);
+}
+void Query::bindNumber(const QString& name, const QString& text) {
+    bindDouble(name, parseNumber(text));
+}
+void Query::bindInt(const QString& name, std::int64_t value) {
+    m_params[name.toLower()] = Value::integer(value);
+}
+void Query::bindNull(const QString& name) {
+    m_params[name.toLower()] = Value();
+}
 
 namespace {
 std::vector<Value> positional(const ParsedSql& parsed, const std::map<QString, Value>& params) {
@@ -81,7 +97,9 @@ int Query::execSql() {
     return m_db.execute(parsed.sql, positional(parsed, m_params));
 }
 
-bool Query::canFetchMore() const { return m_cursor != nullptr; }
+bool Query::canFetchMore() const {
+    return m_cursor != nullptr;
+}
 
 int Query::fetchMore(int count) {
     if (!m_cursor) return 0;
@@ -103,7 +121,9 @@ void Query::fetchAll() {
     while (canFetchMore()) fetchMore(1024);
 }
 
-bool Query::isEmpty() const { return m_rows.empty(); }
+bool Query::isEmpty() const {
+    return m_rows.empty();
+}
 
 void Query::setCurrent(int row) {
     if (row == m_current) return;

@@ -79,7 +79,7 @@ public:
     void closeForTransactionEnd();
 
 Q_SIGNALS:
-    void reset();                          // opened, closed or re-fetched
+    void reset();                           // opened, closed or re-fetched
     void rowsFetched(int first, int last);  // appended rows
     void currentChanged(int row);
 

@@ -31,7 +31,8 @@ void QueryModel::appendRows(int first, int last) {
 }
 
 QString QueryModel::fieldOf(int column) const {
-    if (!m_columns.isEmpty()) return column >= 0 && column < m_columns.size() ? m_columns.at(column).field : QString();
+    if (!m_columns.isEmpty())
+        return column >= 0 && column < m_columns.size() ? m_columns.at(column).field : QString();
     return column >= 0 && column < m_query.fieldCount() ? m_query.fieldName(column) : QString();
 }
 
@@ -39,11 +40,14 @@ int QueryModel::queryColumn(int column) const {
     return column >= 0 && column < m_queryColumns.size() ? m_queryColumns.at(column) : -1;
 }
 
-int QueryModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : m_rows; }
+int QueryModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : m_rows;
+}
 
 int QueryModel::columnCount(const QModelIndex& parent) const {
     if (parent.isValid()) return 0;
-    return m_columns.isEmpty() ? static_cast<int>(m_queryColumns.size()) : static_cast<int>(m_columns.size());
+    return m_columns.isEmpty() ? static_cast<int>(m_queryColumns.size())
+                               : static_cast<int>(m_columns.size());
 }
 
 QVariant QueryModel::data(const QModelIndex& index, int role) const {
@@ -53,15 +57,19 @@ QVariant QueryModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::DisplayRole) return m_query.valueAt(index.row(), column).asText();
     if (role == Qt::TextAlignmentRole) {
         const Value::Kind k = m_query.valueAt(index.row(), column).kind();
-        const bool number = k == Value::Kind::Integer || k == Value::Kind::Decimal || k == Value::Kind::Double;
-        return QVariant::fromValue<int>(Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft));
+        const bool number =
+            k == Value::Kind::Integer || k == Value::Kind::Decimal || k == Value::Kind::Double;
+        return QVariant::fromValue<int>(Qt::AlignVCenter |
+                                        (number ? Qt::AlignRight : Qt::AlignLeft));
     }
     return {};
 }
 
 QVariant QueryModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (role != Qt::DisplayRole || orientation != Qt::Horizontal) return QAbstractTableModel::headerData(section, orientation, role);
-    if (!m_columns.isEmpty()) return section < m_columns.size() ? m_columns.at(section).title : QVariant();
+    if (role != Qt::DisplayRole || orientation != Qt::Horizontal)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    if (!m_columns.isEmpty())
+        return section < m_columns.size() ? m_columns.at(section).title : QVariant();
     return section < m_query.fieldCount() ? m_query.fieldName(section) : QVariant();
 }
 
@@ -100,7 +108,8 @@ QueryModel* bindGrid(QTableView* view, Query& query, QList<GridColumn> columns) 
                      [q, followQuery] { followQuery(q->recNo()); });
     QObject::connect(view->selectionModel(), &QItemSelectionModel::currentChanged, view,
                      [q](const QModelIndex& current) {
-                         if (current.isValid() && current.row() != q->recNo()) q->moveTo(current.row());
+                         if (current.isValid() && current.row() != q->recNo())
+                             q->moveTo(current.row());
                      });
     followQuery(query.recNo());
     return model;

@@ -21,6 +21,8 @@ struct RunValues {
     QString voidNumber;  // number of the ticket to void
     QString rememberedProducerCode;
     QString productNamePrefix;
+    QString producerEntryMode;  // "Új őstermelő" / "Őstermelő módositás"
+    QString productEntryMode;   // "Új termék" / "Termék módositás"
 
     // Amounts of the open ticket.
     double ticketTotal = 0;
@@ -34,4 +36,6 @@ struct RunValues {
 
     // Entry-field defaults read from the settings files, keyed by "file/key".
     std::map<QString, QString> entryDefaults;
+    // The program file the settings files lie beside; empty: the running executable.
+    QString programFile;
 };

@@ -27,9 +27,10 @@ QString fieldLabel(QWidget* w) {
 
 bool Screen::textsStorable() {
     const auto refuse = [this](QWidget* w, const QString& text) {
-        ui().message(QStringLiteral("A(z) \"%1\" mező olyan karaktert tartalmaz (%2), amely nem tárolható "
-                                    "az adatbázisban. Kérem javítsa!")
-                         .arg(fieldLabel(w), QString(win1250::firstUnencodable(text))));
+        ui().message(
+            QStringLiteral("A(z) \"%1\" mező olyan karaktert tartalmaz (%2), amely nem tárolható "
+                           "az adatbázisban. Kérem javítsa!")
+                .arg(fieldLabel(w), QString(win1250::firstUnencodable(text))));
         ui().focus(w);
         return false;
     };

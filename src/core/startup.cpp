@@ -39,7 +39,8 @@ std::unique_ptr<App> startProgram(Ui& ui) {
     try {
         return App::start(ui);
     } catch (const std::exception&) {
-        ui.notice(QStringLiteral("Az adatbáziskezelöt nem találja.\rA program müködéséhez szükséges."));
+        ui.notice(
+            QStringLiteral("Az adatbáziskezelöt nem találja.\rA program müködéséhez szükséges."));
         return nullptr;
     }
 }

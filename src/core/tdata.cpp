@@ -11,11 +11,13 @@ const char* const tableNames[] = {"FJFEJ", "FJSOR", "OSTERMELO", "TERMEK", "SORS
 
 TData::TData(RunValues& run, QObject* parent) : QObject(parent), m_run(run) {
     for (const char* name : poolNames) {
-        m_pool.emplace(QString::fromLatin1(name), std::make_unique<Query>(m_db, QString::fromLatin1(name), this));
+        m_pool.emplace(QString::fromLatin1(name),
+                       std::make_unique<Query>(m_db, QString::fromLatin1(name), this));
     }
     for (int i = 0; i < 6; ++i) {
         m_tables[i].table = QString::fromLatin1(tableNames[i]);
-        m_tables[i].query = std::make_unique<Query>(m_db, QStringLiteral("IBTable%1").arg(i + 1), this);
+        m_tables[i].query =
+            std::make_unique<Query>(m_db, QStringLiteral("IBTable%1").arg(i + 1), this);
         m_tables[i].readOnly = i != 5;
     }
     m_db.setTransactionEndHandler([this] { closePoolResults(); });
@@ -27,7 +29,9 @@ TData::~TData() {
     for (auto& t : m_tables) t.query->close();
 }
 
-void TData::connect(const QString& path) { m_db.attach(path, userName, password, charset); }
+void TData::connect(const QString& path) {
+    m_db.attach(path, userName, password, charset);
+}
 
 void TData::disconnect() {
     closePoolResults();
@@ -42,10 +46,18 @@ void TData::openTableViews() {
     }
 }
 
-void TData::startTransaction() { m_db.startTransaction(); }
-void TData::commit() { m_db.commit(); }
-void TData::commitRetaining() { m_db.commitRetaining(); }
-void TData::rollback() { m_db.rollback(); }
+void TData::startTransaction() {
+    m_db.startTransaction();
+}
+void TData::commit() {
+    m_db.commit();
+}
+void TData::commitRetaining() {
+    m_db.commitRetaining();
+}
+void TData::rollback() {
+    m_db.rollback();
+}
 
 void TData::closePoolResults() {
     for (auto& [name, q] : m_pool) q->closeForTransactionEnd();
@@ -63,7 +75,8 @@ Query& TData::query(const QString& name) {
 }
 
 TableView& TData::table(int number) {
-    if (number < 1 || number > 6) throw AppError(QStringLiteral("Ismeretlen tábla: IBTable%1").arg(number));
+    if (number < 1 || number > 6)
+        throw AppError(QStringLiteral("Ismeretlen tábla: IBTable%1").arg(number));
     return m_tables[number - 1];
 }
 
@@ -74,7 +87,7 @@ QString TData::streetLine(Query& q, const char* const columns[8]) {
 }
 
 QString TData::atv_utca() {
-    static const char* const columns[8] = {"V_KERULET", "V_UTCA",    "V_JELLEG", "V_HAZSZAM",
+    static const char* const columns[8] = {"V_KERULET", "V_UTCA",   "V_JELLEG", "V_HAZSZAM",
                                            "V_EPULET",  "V_LEPCSO", "V_SZINT",  "V_AJTO"};
     Query& q = query("ZQ61");
     q.close();
@@ -86,7 +99,7 @@ QString TData::atv_utca() {
 }
 
 QString TData::ost_utca() {
-    static const char* const columns[8] = {"O_KERULET", "O_UTCA",    "O_JELLEG", "O_HAZSZAM",
+    static const char* const columns[8] = {"O_KERULET", "O_UTCA",   "O_JELLEG", "O_HAZSZAM",
                                            "O_EPULET",  "O_LEPCSO", "O_SZINT",  "O_AJTO"};
     const QString producer = query("ZQ10").text("F_OSTERMKOD");
     Query& q = query("ZQ33");

@@ -60,9 +60,12 @@ Value Value::timestamp(const QDateTime& t) {
 
 QString Value::asText() const {
     switch (m_kind) {
-        case Kind::Null: return {};
-        case Kind::Text: return m_text;
-        case Kind::Integer: return QString::number(m_int);
+        case Kind::Null:
+            return {};
+        case Kind::Text:
+            return m_text;
+        case Kind::Integer:
+            return QString::number(m_int);
         case Kind::Decimal: {
             if (m_scale == 0) return QString::number(m_int);
             const std::int64_t p = pow10(m_scale);
@@ -77,8 +80,10 @@ QString Value::asText() const {
             if (!frac.isEmpty()) s += ',' + frac;
             return s;
         }
-        case Kind::Double: return numberText(m_double);
-        case Kind::Date: return dateText(m_time.date());
+        case Kind::Double:
+            return numberText(m_double);
+        case Kind::Date:
+            return dateText(m_time.date());
         case Kind::Timestamp:
             return dateText(m_time.date()) + m_time.toString(QStringLiteral(" hh:mm:ss"));
     }
@@ -87,11 +92,16 @@ QString Value::asText() const {
 
 double Value::asDouble() const {
     switch (m_kind) {
-        case Kind::Null: return 0;
-        case Kind::Text: return m_text.trimmed().isEmpty() ? 0 : parseNumber(m_text);
-        case Kind::Integer: return static_cast<double>(m_int);
-        case Kind::Decimal: return static_cast<double>(m_int) / static_cast<double>(pow10(m_scale));
-        case Kind::Double: return m_double;
+        case Kind::Null:
+            return 0;
+        case Kind::Text:
+            return m_text.trimmed().isEmpty() ? 0 : parseNumber(m_text);
+        case Kind::Integer:
+            return static_cast<double>(m_int);
+        case Kind::Decimal:
+            return static_cast<double>(m_int) / static_cast<double>(pow10(m_scale));
+        case Kind::Double:
+            return m_double;
         case Kind::Date:
         case Kind::Timestamp:
             // Days since 1899.12.30, as the date's numeric value.
@@ -102,31 +112,44 @@ double Value::asDouble() const {
 
 std::int64_t Value::asInteger() const {
     switch (m_kind) {
-        case Kind::Integer: return m_int;
-        case Kind::Decimal: return m_int / pow10(m_scale);
-        default: return static_cast<std::int64_t>(std::llround(asDouble()));
+        case Kind::Integer:
+            return m_int;
+        case Kind::Decimal:
+            return m_int / pow10(m_scale);
+        default:
+            return static_cast<std::int64_t>(std::llround(asDouble()));
     }
 }
 
 QDate Value::asDate() const {
     switch (m_kind) {
-        case Kind::Null: return {};
+        case Kind::Null:
+            return {};
         case Kind::Date:
-        case Kind::Timestamp: return m_time.date();
-        case Kind::Text: return m_text.trimmed().isEmpty() ? QDate() : parseDate(m_text);
-        default: throw ConversionError(QStringLiteral("A(z) '%1' érték nem dátum.").arg(asText()));
+        case Kind::Timestamp:
+            return m_time.date();
+        case Kind::Text:
+            return m_text.trimmed().isEmpty() ? QDate() : parseDate(m_text);
+        default:
+            throw ConversionError(QStringLiteral("A(z) '%1' érték nem dátum.").arg(asText()));
     }
 }
 
 QVariant Value::toVariant() const {
     switch (m_kind) {
-        case Kind::Null: return {};
-        case Kind::Text: return m_text;
-        case Kind::Integer: return QVariant::fromValue<qlonglong>(m_int);
+        case Kind::Null:
+            return {};
+        case Kind::Text:
+            return m_text;
+        case Kind::Integer:
+            return QVariant::fromValue<qlonglong>(m_int);
         case Kind::Decimal:
-        case Kind::Double: return asDouble();
-        case Kind::Date: return m_time.date();
-        case Kind::Timestamp: return m_time;
+        case Kind::Double:
+            return asDouble();
+        case Kind::Date:
+            return m_time.date();
+        case Kind::Timestamp:
+            return m_time;
     }
     return {};
 }
@@ -141,7 +164,8 @@ QString numberText(double v) {
 double parseNumber(const QString& text) {
     QString t = text.trimmed();
     t.replace(',', '.');
-    static const QRegularExpression number(QStringLiteral(R"(^[-+]?(\d+\.?\d*|\.\d+)([eE][-+]?\d+)?$)"));
+    static const QRegularExpression number(
+        QStringLiteral(R"(^[-+]?(\d+\.?\d*|\.\d+)([eE][-+]?\d+)?$)"));
     if (!number.match(t).hasMatch()) {
         throw ConversionError(QStringLiteral("'%1' nem érvényes szám.").arg(text));
     }
@@ -149,12 +173,16 @@ double parseNumber(const QString& text) {
 }
 
 QDate parseDate(const QString& text) {
-    static const QRegularExpression form(QStringLiteral(R"(^\s*(\d{4})\.(\d{1,2})\.(\d{1,2})\.?\s*$)"));
+    static const QRegularExpression form(
+        QStringLiteral(R"(^\s*(\d{4})\.(\d{1,2})\.(\d{1,2})\.?\s*$)"));
     const auto m = form.match(text);
     QDate d;
-    if (m.hasMatch()) d = QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+    if (m.hasMatch())
+        d = QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
     if (!d.isValid()) throw ConversionError(QStringLiteral("'%1' nem érvényes dátum.").arg(text));
     return d;
 }
 
-QString dateText(QDate d) { return d.isValid() ? d.toString(QStringLiteral("yyyy.MM.dd")) : QString(); }
+QString dateText(QDate d) {
+    return d.isValid() ? d.toString(QStringLiteral("yyyy.MM.dd")) : QString();
+}

@@ -25,7 +25,8 @@ public:
 
     // "" for NULL, "yyyy.mm.dd" for dates, numbers in general form with "," (12,5 and 100).
     QString asText() const;
-    // 0 for NULL; texts are parsed with "," or "." as decimal separator (ConversionError if not a number).
+    // 0 for NULL; texts are parsed with "," or "." as decimal separator (ConversionError if not a
+    // number).
     double asDouble() const;
     std::int64_t asInteger() const;
     QDate asDate() const;

@@ -19,7 +19,8 @@ protected:
         if (event->type() == QEvent::KeyPress) {
             const auto* key = static_cast<QKeyEvent*>(event);
             const QString text = key->text();
-            if (!text.isEmpty() && text.at(0).isPrint() && !(key->modifiers() & Qt::ControlModifier)) {
+            if (!text.isEmpty() && text.at(0).isPrint() &&
+                !(key->modifiers() & Qt::ControlModifier)) {
                 for (const QChar c : text) {
                     if (!m_allowed.contains(c)) return true;
                 }
@@ -42,7 +43,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() != QEvent::KeyPress) return QObject::eventFilter(watched, event);
         const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) return QObject::eventFilter(watched, event);
+        if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+            return QObject::eventFilter(watched, event);
         const int at = indexOf(watched);
         if (at < 0) return false;
         const int step = (key->modifiers() & Qt::ShiftModifier) ? -1 : 1;

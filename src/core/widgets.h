@@ -21,11 +21,11 @@ void enableEnterNavigation(const QList<QWidget*>& order);
 // One row of a screen's field table.
 struct FieldSpec {
     const char* label;
-    const char* name;  // objectName: the column in upper case, or the given widget name
-    int maxLength = 0;            // 0: no limit of its own
-    const char* keys = nullptr;   // accepted characters; nullptr: any
+    const char* name;            // objectName: the column in upper case, or the given widget name
+    int maxLength = 0;           // 0: no limit of its own
+    const char* keys = nullptr;  // accepted characters; nullptr: any
     const char* defaultText = nullptr;
-    const char* hint = nullptr;   // tool tip
+    const char* hint = nullptr;  // tool tip
     bool readOnly = false;
 };
 

@@ -65,5 +65,7 @@ QChar firstUnencodable(const QString& text) {
     return {};
 }
 
-bool canEncode(const QString& text) { return firstUnencodable(text).isNull(); }
+bool canEncode(const QString& text) {
+    return firstUnencodable(text).isNull();
+}
 }  // namespace win1250

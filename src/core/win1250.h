@@ -6,7 +6,9 @@
 // Windows-1250, the code page of the database and of the text files the program writes.
 namespace win1250 {
 QString decode(const char* data, qsizetype size);
-inline QString decode(const QByteArray& bytes) { return decode(bytes.constData(), bytes.size()); }
+inline QString decode(const QByteArray& bytes) {
+    return decode(bytes.constData(), bytes.size());
+}
 // Encodes; characters outside the code page become '?' and set *ok to false.
 QByteArray encode(const QString& text, bool* ok = nullptr);
 bool canEncode(const QString& text);

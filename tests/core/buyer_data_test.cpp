@@ -48,9 +48,12 @@ TEST_F(BuyerData, ChecksInOrderWithMessageAndFocus) {
         const char* focus;
     };
     const Case cases[] = {
-        {"1234567", false, "", "", "", "Közösségi adószám kevesebb mint 8 karakter!", "V_KOZADOSZAM"},
-        {"HU123456", true, "  ", "x", "y", "Nincs megadva az egyéni váll.adóazonositó száma!", "V_ADOAZON"},
-        {"", true, "8414071236", "", "y", "Nincs megadva az egyéni váll.nyilvántart.száma!", "V_EVNYILV"},
+        {"1234567", false, "", "", "", "Közösségi adószám kevesebb mint 8 karakter!",
+         "V_KOZADOSZAM"},
+        {"HU123456", true, "  ", "x", "y", "Nincs megadva az egyéni váll.adóazonositó száma!",
+         "V_ADOAZON"},
+        {"", true, "8414071236", "", "y", "Nincs megadva az egyéni váll.nyilvántart.száma!",
+         "V_EVNYILV"},
         {"", true, "8414071236", "EV-1", "   ", "Nincs megadva az egyéni váll. neve!", "V_EV_NEVE"},
         {"HU123456", true, "8414071236", "EV-1", "Kiss Anna", nullptr, nullptr},
     };

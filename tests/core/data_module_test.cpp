@@ -8,9 +8,10 @@
 #include "support/app_fixture.h"
 
 TEST(NamedParameters, MapsNamesToPositionsOutsideQuotedTexts) {
-    const ParsedSql parsed =
-        parseNamedParameters(QStringLiteral("SELECT ':p9', \"a:b\" FROM t WHERE a = :p1 AND b=:P2 AND c = :p1"));
-    EXPECT_EQ(parsed.sql, QStringLiteral("SELECT ':p9', \"a:b\" FROM t WHERE a = ? AND b=? AND c = ?"));
+    const ParsedSql parsed = parseNamedParameters(
+        QStringLiteral("SELECT ':p9', \"a:b\" FROM t WHERE a = :p1 AND b=:P2 AND c = :p1"));
+    EXPECT_EQ(parsed.sql,
+              QStringLiteral("SELECT ':p9', \"a:b\" FROM t WHERE a = ? AND b=? AND c = ?"));
     EXPECT_EQ(parsed.params, (QStringList{"p1", "p2", "p1"}));
 }
 
@@ -37,9 +38,13 @@ protected:
 };
 
 TEST_F(DataModule, BindsEachKindAndReadsFieldsCaseInsensitively) {
-    f.exec("INSERT INTO termek (t_kod, t_megnevezes, t_ear, t_kompmerteke) VALUES ('7', 'Őszibarack ű', 12.5, 12)");
+    f.exec(
+        "INSERT INTO termek (t_kod, t_megnevezes, t_ear, t_kompmerteke) VALUES ('7', 'Őszibarack "
+        "ű', 12.5, 12)");
     Query& w = q("ZQ41");
-    w.setSql("INSERT INTO fjfej (f_bszam, f_kelt, f_levonas, f_szja, f_akod, f_tipus) VALUES (:p1, :p2, :p3, :p4, :p5, '1')");
+    w.setSql(
+        "INSERT INTO fjfej (f_bszam, f_kelt, f_levonas, f_szja, f_akod, f_tipus) VALUES (:p1, :p2, "
+        ":p3, :p4, :p5, '1')");
     w.bindText("p1", "20240001");
     w.bindDate("p2", "2024.02.25");
     w.bindNumber("p3", "1234,5");
@@ -138,8 +143,9 @@ TEST_F(DataModule, FetchesOnDemandAndLastReachesTheEnd) {
 
 TEST_F(DataModule, StreetLinesJoinTrimmedPartsWithSingleBlanks) {
     f.chooseBuyer("1");
-    f.exec("UPDATE atvevo SET v_kerulet = '', v_utca = ' Fő ', v_jelleg = 'utca', v_hazszam = '12', "
-           "v_epulet = NULL, v_lepcso = '', v_szint = '  ', v_ajto = ''");
+    f.exec(
+        "UPDATE atvevo SET v_kerulet = '', v_utca = ' Fő ', v_jelleg = 'utca', v_hazszam = '12', "
+        "v_epulet = NULL, v_lepcso = '', v_szint = '  ', v_ajto = ''");
     EXPECT_EQ(f.data().atv_utca(), QStringLiteral(" Fő utca 12    "));
     EXPECT_EQ(f.run().buyerStreetLine, QStringLiteral(" Fő utca 12    "));
 

@@ -19,7 +19,8 @@ TEST(StartUp, MissingDatabaseTellsTheUserAndEnds) {
     RecordingUi ui;
     EXPECT_EQ(startProgram(ui), nullptr);
     QDir::setCurrent(previous);
-    EXPECT_EQ(ui.messages, QStringList{"Az adatbáziskezelöt nem találja.\rA program müködéséhez szükséges."});
+    EXPECT_EQ(ui.messages,
+              QStringList{"Az adatbáziskezelöt nem találja.\rA program müködéséhez szükséges."});
 }
 
 TEST(StartUp, VersionTextAndTitles) {
@@ -48,7 +49,8 @@ TEST_F(MainMenu, OnlySelectionAndExitBeforeABuyerIsChosen) {
     EXPECT_TRUE(enabled("Átvevö"));
     EXPECT_TRUE(enabled("Átvevö", "Választás"));
     EXPECT_TRUE(enabled("Kilépés"));
-    for (const char* menu : {"Felvásárlási jegy", "Östermelö", "Termék", "Bevallás", "Listák", "Segédlet"}) {
+    for (const char* menu :
+         {"Felvásárlási jegy", "Östermelö", "Termék", "Bevallás", "Listák", "Segédlet"}) {
         EXPECT_FALSE(enabled(menu)) << menu;
     }
     EXPECT_FALSE(visible("Bevallás", "Adóhatóági ellenőrzési adatszolgáltatás"));
@@ -73,7 +75,8 @@ TEST_F(MainMenu, ChoosingABuyerOpensTheMenuAndNamesTheBuyer) {
     const QString name = f.scalar("SELECT v_neve FROM atvevo WHERE v_akod = '1'");
     EXPECT_EQ(window.windowTitle(), "Termaro - " + name.left(25) + " Verzió: 24.00 2006-2024");
     EXPECT_EQ(selection.windowTitle(), window.windowTitle());
-    for (const char* menu : {"Felvásárlási jegy", "Östermelö", "Termék", "Bevallás", "Listák", "Segédlet"}) {
+    for (const char* menu :
+         {"Felvásárlási jegy", "Östermelö", "Termék", "Bevallás", "Listák", "Segédlet"}) {
         EXPECT_TRUE(enabled(menu)) << menu;
     }
     EXPECT_FALSE(visible("Segédlet", "Szerzödés"));

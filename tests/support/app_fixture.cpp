@@ -26,7 +26,8 @@ void AppFixture::chooseBuyer(const QString& code) {
     r.typeTicket = QStringLiteral("1");
     r.typeVoiding = QStringLiteral("4");
     r.defaultStatement = q.text("V_NYILATK");
-    r.printVariant = q.text("V_VERZIO").trimmed().isEmpty() ? QString() : q.text("V_VERZIO").left(1);
+    r.printVariant =
+        q.text("V_VERZIO").trimmed().isEmpty() ? QString() : q.text("V_VERZIO").left(1);
 }
 
 void AppFixture::exec(const QString& sql) {

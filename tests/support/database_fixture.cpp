@@ -6,7 +6,9 @@
 #include <QTemporaryDir>
 #include <stdexcept>
 
-QString repoDbFolder() { return QStringLiteral(TERMARO_SOURCE_DIR "/db"); }
+QString repoDbFolder() {
+    return QStringLiteral(TERMARO_SOURCE_DIR "/db");
+}
 
 namespace {
 void runIsql(const QString& folder, const QStringList& args) {
@@ -14,9 +16,9 @@ void runIsql(const QString& folder, const QStringList& args) {
     isql.setWorkingDirectory(folder);
     isql.start(QStringLiteral("isql-fb"), args);
     if (!isql.waitForFinished(120000) || isql.exitCode() != 0) {
-        throw std::runtime_error(("isql-fb failed: " + isql.readAllStandardError() +
-                                  isql.readAllStandardOutput())
-                                     .toStdString());
+        throw std::runtime_error(
+            ("isql-fb failed: " + isql.readAllStandardError() + isql.readAllStandardOutput())
+                .toStdString());
     }
     const QByteArray err = isql.readAllStandardError();
     if (!err.trimmed().isEmpty()) throw std::runtime_error("isql-fb: " + err.toStdString());
@@ -51,5 +53,6 @@ void createDatabase(const QString& folder, bool withDemo) {
     if (!QFile::copy(templateDatabase(withDemo), target)) {
         throw std::runtime_error("cannot copy the test database to " + target.toStdString());
     }
-    QFile(target).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup);
+    QFile(target).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                 QFile::WriteGroup);
 }

@@ -4,8 +4,12 @@
 #include <QDialog>
 #include <QWidget>
 
-void RecordingUi::message(const QString& text) { messages << text; }
-void RecordingUi::notice(const QString& text) { messages << text; }
+void RecordingUi::message(const QString& text) {
+    messages << text;
+}
+void RecordingUi::notice(const QString& text) {
+    messages << text;
+}
 
 bool RecordingUi::ask(const QString& text) {
     messages << text;
@@ -15,14 +19,18 @@ bool RecordingUi::ask(const QString& text) {
     return answer;
 }
 
-void RecordingUi::information(const QString& caption, const QString& text) { messages << text; }
+void RecordingUi::information(const QString& caption, const QString& text) {
+    messages << text;
+}
 
 void RecordingUi::error(const QString& text) {
     messages << text;
     errors << text;
 }
 
-void RecordingUi::beep() { ++beeps; }
+void RecordingUi::beep() {
+    ++beeps;
+}
 
 void RecordingUi::focus(QWidget* widget) {
     lastFocus = widget;
@@ -50,9 +58,21 @@ QString RecordingUi::nextFile() {
     return f;
 }
 
-QString RecordingUi::openFileName(const FileDialogRequest&) { return nextFile(); }
-QString RecordingUi::saveFileName(const FileDialogRequest&) { return nextFile(); }
-QString RecordingUi::chooseFolder(const QString&) { return nextFile(); }
-void RecordingUi::setClipboardText(const QString& text) { clipboard = text; }
-void RecordingUi::openExternal(const QString& target) { opened << target; }
-void RecordingUi::preview(const ReportJob& job) { reports << job; }
+QString RecordingUi::openFileName(const FileDialogRequest&) {
+    return nextFile();
+}
+QString RecordingUi::saveFileName(const FileDialogRequest&) {
+    return nextFile();
+}
+QString RecordingUi::chooseFolder(const QString&) {
+    return nextFile();
+}
+void RecordingUi::setClipboardText(const QString& text) {
+    clipboard = text;
+}
+void RecordingUi::openExternal(const QString& target) {
+    opened << target;
+}
+void RecordingUi::preview(const ReportJob& job) {
+    reports << job;
+}

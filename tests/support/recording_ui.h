@@ -19,9 +19,9 @@ public:
     QString clipboard;
     QList<ReportJob> reports;
     QStringList opened;
-    QStringList errors;  // the texts that went through error()
-    std::deque<bool> answers;    // for ask(); Yes when empty
-    std::deque<QString> files;   // for the file and folder dialogs; "" when empty
+    QStringList errors;         // the texts that went through error()
+    std::deque<bool> answers;   // for ask(); Yes when empty
+    std::deque<QString> files;  // for the file and folder dialogs; "" when empty
     std::map<QString, std::function<int(QDialog&)>> onModal;  // by the screen's objectName
 
     void message(const QString& text) override;

@@ -1,0 +1,58 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QTableView>
+
+#include "core/query_model.h"
+#include "support/app_fixture.h"
+
+class Grid : public ::testing::Test {
+protected:
+    AppFixture f;
+    Query& list = f.data().query("ZQ20");
+    Grid() {
+        Query& w = f.data().query("ZQ21");
+        w.setSql("INSERT INTO fjsor (s_bszam, s_megnevezes, s_brutto) VALUES (:p1, :p2, :p3)");
+        for (int i = 0; i < 700; ++i) {
+            w.bindText("p1", QString::number(20240000 + i));
+            w.bindText("p2", QStringLiteral("Búza %1").arg(i));
+            w.bindNumber("p3", QStringLiteral("%1,5").arg(i));
+            w.execSql();
+        }
+        f.data().commit();
+        list.setSql("SELECT * FROM fjsor ORDER BY s_bszam");
+        list.open();
+    }
+};
+
+TEST_F(Grid, ModelFetchesInChunksAndPassesTheModelTester) {
+    QTableView view;
+    QueryModel* model =
+        bindGrid(&view, list, {{"S_BSZAM", "Bizonylat"}, {"S_BRUTTO", "Mennyiség"}});
+    {
+        // The tester fetches inside its own reset handler, so it watches the fetching phase only.
+        QAbstractItemModelTester tester(model,
+                                        QAbstractItemModelTester::FailureReportingMode::Fatal);
+        EXPECT_LT(model->rowCount(), 700);
+        EXPECT_EQ(model->headerData(1, Qt::Horizontal).toString(), "Mennyiség");
+        EXPECT_EQ(model->data(model->index(3, 1)).toString(), "3,5");
+        while (model->canFetchMore({})) model->fetchMore({});
+        EXPECT_EQ(model->rowCount(), 700);
+    }
+    list.close();
+    EXPECT_EQ(model->rowCount(), 0);
+    list.open();
+    EXPECT_GT(model->rowCount(), 0);
+}
+
+TEST_F(Grid, ViewAndQueryCurrentRowsFollowEachOther) {
+    QTableView view;
+    QueryModel* model = bindGrid(&view, list);
+    view.setCurrentIndex(model->index(5, 0));
+    EXPECT_EQ(list.recNo(), 5);
+    EXPECT_EQ(list.text("S_BSZAM"), "20240005");
+    ASSERT_TRUE(list.locate("S_BSZAM", "20240650", false, false));  // beyond the first chunk
+    EXPECT_EQ(view.currentIndex().row(), 650);
+    list.last();
+    EXPECT_EQ(view.currentIndex().row(), 699);
+}
