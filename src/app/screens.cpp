@@ -4,6 +4,7 @@
 #include "core/buyer_data.h"
 #include "core/buyer_selection.h"
 #include "core/main_window.h"
+#include "validation/data_checks_screen.h"
 
 namespace {
 // Creates the screen, shows it modally and destroys it when it closes.
@@ -17,6 +18,7 @@ void openScreen(App& app) {
 void wireScreens(MainWindow& window, App& app) {
     window.setScreen(QStringLiteral("Átvevö"), QStringLiteral("Választás"),
                      [&app] { openScreen<TForm18>(app); });
+    window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Ellenörzés"), [&app] { openScreen<TForm14>(app); });
     window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Átvevő beállítás"), [&app] {
         TForm17 screen(app);
         if (screen.fill()) app.ui().showModal(screen);

@@ -1,0 +1,299 @@
+#include "report/report_layout.h"
+
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QHash>
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+#include "report/report_format.h"
+#include "report/report_painter.h"
+
+namespace {
+
+// Page numbers are known only when a copy is complete; texts carry these until then.
+constexpr QChar pageMarker(0xE000);
+constexpr QChar pageCountMarker(0xE001);
+// A data source that never ends would otherwise fill memory.
+constexpr int maxPages = 10000;
+constexpr long long maxRows = 5000000;
+
+struct PreparedBand {
+    double heightMm = 0;
+    QList<PageItem> items;  // positions from the band's top left corner
+    QList<int> numbered;    // items that carry page number markers
+};
+
+class Layout {
+public:
+    Layout(const ReportTemplate& report, ReportDataResolver& data, const QVariantMap& variables,
+           const PrepareOptions& options)
+        : m_report(report), m_data(data), m_options(options) {
+        for (auto it = variables.begin(); it != variables.end(); ++it) {
+            m_variables.insert(it.key().toLower(), it.value());
+        }
+        m_model.landscape = options.landscape.value_or(report.landscape);
+        m_model.title = report.name;
+        const QSizeF size = report.pageSizeMm;
+        m_pageSize = m_model.landscape ? QSizeF(size.height(), size.width()) : size;
+        const TemplateBand* footer = report.band(BandKind::PageFooter);
+        m_bodyBottom =
+            m_pageSize.height() - report.marginsMm.bottom() - (footer ? footer->heightMm : 0);
+    }
+
+    PageModel run() {
+        for (int copy = 1; copy <= m_report.copies; ++copy) {
+            m_copy = copy;
+            m_copyFirstPage = static_cast<int>(m_model.pages.size());
+            newPage(false);
+            place(m_report.band(BandKind::ReportTitle));
+            place(m_report.band(BandKind::PageHeader), false);
+            if (const TemplateBand* master = m_report.band(BandKind::MasterData)) walk(*master);
+            place(m_report.band(BandKind::Summary));
+            finishPage();
+            numberPages();
+        }
+        return std::move(m_model);
+    }
+
+private:
+    void newPage(bool withHeader = true) {
+        if (m_pageOpen) finishPage();
+        if (m_model.pages.size() >= maxPages) {
+            throw ReportError(
+                QStringLiteral("A jelentés túl hosszú: több mint %1 oldal.").arg(maxPages));
+        }
+        Page page;
+        page.sizeMm = m_pageSize;
+        m_model.pages.append(page);
+        m_pageOpen = true;
+        m_y = m_report.marginsMm.top();
+        m_bodyOnPage = false;
+        if (withHeader) place(m_report.band(BandKind::PageHeader), false);
+    }
+
+    void finishPage() {
+        m_pageOpen = false;
+        const TemplateBand* footer = m_report.band(BandKind::PageFooter);
+        if (!footer) return;
+        m_y = m_bodyBottom;
+        put(prepare(*footer));
+    }
+
+    // The master band once per row of its source, with its groups and detail rows.
+    void walk(const TemplateBand& master) {
+        const TemplateBand* header = m_report.band(BandKind::GroupHeader);
+        const TemplateBand* footer = m_report.band(BandKind::GroupFooter);
+        if (master.dataset.isEmpty()) {  // no source: printed once
+            place(header);
+            row(master);
+            place(footer);
+            return;
+        }
+        ReportDataSource& rows = source(master.dataset);
+        const bool keyed = header && !header->condition.isEmpty();
+        bool inGroup = false;
+        QString key;
+        long long count = 0;
+        for (rows.first(); !rows.eof(); ++count) {
+            if (count >= maxRows) {
+                throw ReportError(
+                    QStringLiteral("A(z) %1 adatforrás nem ér véget.").arg(master.dataset));
+            }
+            if (!inGroup) {
+                if (keyed) key = evaluate(header->condition);
+                place(header);
+                inGroup = true;
+            }
+            row(master);
+            // The footer shows the group's last row, so it is filled before moving on.
+            PreparedBand closing;
+            if (footer) closing = prepare(*footer);
+            rows.next();
+            if (!keyed || rows.eof() || evaluate(header->condition) != key) {
+                if (footer) place(closing);
+                inGroup = false;
+            }
+        }
+    }
+
+    void row(const TemplateBand& master) {
+        place(&master);
+        const TemplateBand* detail = m_report.band(BandKind::DetailData);
+        if (!detail) return;
+        ReportDataSource& rows = source(detail->dataset);
+        long long count = 0;
+        for (rows.first(); !rows.eof(); rows.next()) {
+            if (++count > maxRows) {
+                throw ReportError(
+                    QStringLiteral("A(z) %1 adatforrás nem ér véget.").arg(detail->dataset));
+            }
+            place(detail);
+        }
+    }
+
+    void place(const TemplateBand* band, bool body = true) {
+        if (band) place(prepare(*band), body);
+    }
+
+    // A band that does not fit moves to a new page, unless the page holds only its header.
+    void place(const PreparedBand& band, bool body = true) {
+        if (body && m_bodyOnPage && m_y + band.heightMm > m_bodyBottom + 1e-6) newPage();
+        put(band);
+        if (body) m_bodyOnPage = true;
+    }
+
+    void put(const PreparedBand& band) {
+        Page& page = m_model.pages.last();
+        const QPointF offset(m_report.marginsMm.left(), m_y);
+        const int pageIndex = static_cast<int>(m_model.pages.size()) - 1;
+        for (int i : band.numbered) {
+            m_numbered.append({pageIndex, static_cast<int>(page.items.size()) + i});
+        }
+        for (const PageItem& item : band.items) {
+            page.items.append(item);
+            page.items.last().rectMm.translate(offset);
+        }
+        m_y += band.heightMm;
+    }
+
+    PreparedBand prepare(const TemplateBand& band) {
+        PreparedBand out;
+        out.heightMm = band.heightMm;
+        out.items.reserve(band.objects.size());
+        for (const TemplateObject& o : band.objects) {
+            PageItem item;
+            item.rectMm = o.rectMm;
+            item.lineWidthMm = o.lineWidthMm;
+            if (o.kind == TemplateObject::Kind::Line) {
+                item.kind = PageItem::Kind::Line;
+            } else if (o.kind == TemplateObject::Kind::Rect) {
+                item.kind = PageItem::Kind::Rect;
+            } else {
+                m_numberedText = false;
+                item.text = evaluate(o.parts);
+                if (item.text.isEmpty() && o.frame == 0) continue;
+                item.fontFamily = o.fontFamily;
+                item.fontSizePt = o.fontSizePt;
+                item.bold = o.bold;
+                item.italic = o.italic;
+                item.alignment = o.alignment;
+                item.wordWrap = o.wordWrap;
+                item.frame = o.frame;
+                if (band.stretch && o.wordWrap) {
+                    item.rectMm.setHeight(std::max(o.rectMm.height(), textHeightMm(item)));
+                    out.heightMm = std::max(out.heightMm, item.rectMm.bottom());
+                }
+                if (m_numberedText) out.numbered.append(static_cast<int>(out.items.size()));
+            }
+            out.items.append(item);
+        }
+        return out;
+    }
+
+    double textHeightMm(const PageItem& item) {
+        const double widthMm = item.rectMm.width() - 2 * textPaddingMm;
+        if (!QGuiApplication::instance()) {  // no font database: a rough estimate
+            const double perLine = std::max(1.0, widthMm / (item.fontSizePt * 0.2));
+            const double lines = std::ceil(item.text.size() / perLine);
+            return lines * item.fontSizePt * 0.42;
+        }
+        const QString key = QStringLiteral("%1|%2|%3|%4")
+                                .arg(item.fontFamily)
+                                .arg(item.fontSizePt)
+                                .arg(item.bold)
+                                .arg(item.italic);
+        auto it = m_metrics.find(key);
+        if (it == m_metrics.end())
+            it = m_metrics.emplace(key, QFontMetricsF(reportFont(item))).first;
+        const QRectF bounds = it->second.boundingRect(
+            QRectF(0, 0, widthMm * paintUnitsPerMm, 1e9),
+            Qt::TextWordWrap | (item.alignment & Qt::AlignHorizontal_Mask), item.text);
+        return bounds.height() / paintUnitsPerMm + 0.5;
+    }
+
+    QString evaluate(const TextParts& parts) {
+        QString out;
+        for (const TextPart& part : parts) {
+            switch (part.kind) {
+                case TextPart::Kind::Literal:
+                    out += part.name;
+                    break;
+                case TextPart::Kind::Field:
+                    out += formatReportValue(source(part.name).value(part.field), part.format);
+                    break;
+                case TextPart::Kind::Variable:
+                    out += variable(part);
+                    break;
+            }
+        }
+        return out;
+    }
+
+    QString variable(const TextPart& part) {
+        const QString name = part.name.toLower();
+        if (const auto it = m_variables.constFind(name); it != m_variables.constEnd()) {
+            return formatReportValue(*it, part.format);
+        }
+        if (name == QLatin1String("page") || name == QLatin1String("pages")) {
+            m_numberedText = true;
+            return name == QLatin1String("page") ? pageMarker : pageCountMarker;
+        }
+        if (name == QLatin1String("copy")) return QString::number(m_copy);
+        if (name == QLatin1String("copyname")) return m_report.copyNames.value(m_copy - 1);
+        if (name == QLatin1String("date")) return formatReportValue(m_options.today, part.format);
+        // Program variables not set yet print as nothing; other names are template mistakes.
+        if (name.startsWith(QLatin1String("v_"))) return {};
+        throw ReportError(QStringLiteral("Ismeretlen változó: [%1]").arg(part.name));
+    }
+
+    ReportDataSource& source(const QString& name) {
+        ReportDataSource*& cached = m_sources[name];
+        if (!cached) cached = m_data.source(name);
+        if (!cached) throw ReportError(QStringLiteral("Ismeretlen adatforrás: %1").arg(name));
+        return *cached;
+    }
+
+    void numberPages() {
+        const int first = m_copyFirstPage;
+        const QString count = QString::number(m_model.pages.size() - first);
+        for (const auto& [pageIndex, itemIndex] : m_numbered) {
+            QString& text = m_model.pages[pageIndex].items[itemIndex].text;
+            text.replace(pageMarker, QString::number(pageIndex - first + 1));
+            text.replace(pageCountMarker, count);
+        }
+        m_numbered.clear();
+    }
+
+    const ReportTemplate& m_report;
+    ReportDataResolver& m_data;
+    PrepareOptions m_options;
+    QHash<QString, QVariant> m_variables;
+    QHash<QString, ReportDataSource*> m_sources;
+    std::map<QString, QFontMetricsF> m_metrics;
+    PageModel m_model;
+    QSizeF m_pageSize;
+    double m_bodyBottom = 0;
+    double m_y = 0;
+    bool m_pageOpen = false;
+    bool m_bodyOnPage = false;
+    bool m_numberedText = false;
+    int m_copy = 1;
+    int m_copyFirstPage = 0;
+    QList<QPair<int, int>> m_numbered;  // (page, item) holding page number markers
+};
+
+}  // namespace
+
+PageModel prepareReport(const ReportTemplate& report, ReportDataResolver& data,
+                        const QVariantMap& variables, const PrepareOptions& options) {
+    return Layout(report, data, variables, options).run();
+}
+
+QStringList pageTexts(const PageModel& model) {
+    QStringList texts;
+    texts.reserve(model.pages.size());
+    for (const Page& page : model.pages) texts << page.text();
+    return texts;
+}
