@@ -90,5 +90,13 @@ void QtUi::openExternal(const QString& target) {
 }
 
 void QtUi::preview(const ReportJob& job) {
-    showReportPreview(job, parentWindow());
+    PreviewHooks hooks;
+    // Saving a PDF keeps the working folder: the templates are read from there.
+    hooks.pdfFileName = [](const QString& proposed) {
+        return QFileDialog::getSaveFileName(parentWindow(), QStringLiteral("Mentés PDF-be"),
+                                            startPath({{}, {}, proposed, {}}),
+                                            QStringLiteral("PDF (*.pdf)"));
+    };
+    hooks.error = [this](const QString& text) { error(text); };
+    showReportPreview(job, parentWindow(), hooks);
 }
