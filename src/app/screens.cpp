@@ -4,6 +4,10 @@
 #include "core/buyer_data.h"
 #include "core/buyer_selection.h"
 #include "core/main_window.h"
+#include "registers/producer_list.h"
+#include "registers/product_list.h"
+#include "tickets/ticket_list.h"
+#include "tickets/year_opening.h"
 #include "validation/data_checks_screen.h"
 
 namespace {
@@ -18,7 +22,13 @@ void openScreen(App& app) {
 void wireScreens(MainWindow& window, App& app) {
     window.setScreen(QStringLiteral("Átvevö"), QStringLiteral("Választás"),
                      [&app] { openScreen<TForm18>(app); });
-    window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Ellenörzés"), [&app] { openScreen<TForm14>(app); });
+    window.setScreen(QStringLiteral("Felvásárlási jegy"), {}, [&app] { openScreen<TForm8>(app); });
+    window.setScreen(QStringLiteral("Östermelö"), {}, [&app] { openScreen<TForm4>(app); });
+    window.setScreen(QStringLiteral("Termék"), {}, [&app] { openScreen<TForm6>(app); });
+    window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Évnyitás"),
+                     [&app] { openScreen<TForm38>(app); });
+    window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Ellenörzés"),
+                     [&app] { openScreen<TForm14>(app); });
     window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Átvevő beállítás"), [&app] {
         TForm17 screen(app);
         if (screen.fill()) app.ui().showModal(screen);

@@ -74,6 +74,24 @@ QDate dateOf(const QVariant& value) {
     }
 }
 
+// A text mask such as "@@@@@@@@-@-@@": each '@' takes the next character of the value, other
+// characters print as written. It has no letters, so it never reads as a date pattern.
+bool isTextMask(const QString& format) {
+    static const QRegularExpression letter(QStringLiteral("[A-Za-z]"));
+    return format.contains('@') && !format.contains(letter);
+}
+
+// A value whose text (blanks at either end removed) has not exactly one character per '@'
+// prints unmasked, so a number stored already formatted or cut short stays readable.
+QString applyTextMask(const QString& text, const QString& mask) {
+    const QString value = text.trimmed();
+    if (value.size() != mask.count('@')) return text;
+    QString out;
+    qsizetype next = 0;
+    for (QChar c : mask) out += c == '@' ? value.at(next++) : c;
+    return out;
+}
+
 QString groupThousands(const QString& digits) {
     QString out;
     const qsizetype n = digits.size();
@@ -108,7 +126,8 @@ QString formatNumber(double value, const NumberPattern& p) {
 
 bool isValidReportFormat(const QString& format) {
     NumberPattern p;
-    return format.isEmpty() || parseNumberPattern(format, &p) || isDatePattern(format);
+    return format.isEmpty() || parseNumberPattern(format, &p) || isDatePattern(format) ||
+           isTextMask(format);
 }
 
 QString reportNumberText(double value) {
@@ -120,6 +139,7 @@ QString reportNumberText(double value) {
 
 QString formatReportValue(const QVariant& value, const QString& format) {
     if (!value.isValid() || value.isNull()) return {};
+    if (isTextMask(format)) return applyTextMask(formatReportValue(value), format);
     NumberPattern pattern;
     if (!format.isEmpty() && parseNumberPattern(format, &pattern)) {
         double number = 0;

@@ -269,12 +269,19 @@ TEST(ReportFormat, ValuesAndFormats) {
         {QDate(2024, 3, 5), "dd/mm/yy", "05/03/24"},
         {QString("2024.12.31"), "yyyy.mm.dd", "2024.12.31"},
         {QDateTime(QDate(2024, 3, 5), QTime(8, 30)), "yyyy.mm.dd", "2024.03.05"},
+        // Tax numbers in the 8-1-2 form; a value of another length prints as stored.
+        {QString("61588138206"), "@@@@@@@@-@-@@", "61588138-2-06"},
+        {QString(" 61588138206 "), "@@@@@@@@-@-@@", "61588138-2-06"},
+        {QString("61588138-2-06"), "@@@@@@@@-@-@@", "61588138-2-06"},
+        {QString("6158813"), "@@@@@@@@-@-@@", "6158813"},
+        {QString(""), "@@@@@@@@-@-@@", ""},
+        {QVariant(), "@@@@@@@@-@-@@", ""},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(formatReportValue(c.value, c.format), c.expected)
             << c.value.toString().toStdString() << " / " << c.format.toStdString();
     }
-    for (const char* bad : {"abc", "#,##0.0#0", "0.00 Ft", "hh:nn"})
+    for (const char* bad : {"abc", "#,##0.0#0", "0.00 Ft", "hh:nn", "@@@ Ft"})
         EXPECT_FALSE(isValidReportFormat(bad)) << bad;
 }
 

@@ -1,0 +1,308 @@
+// Ticket screens over a large year (5 000 producers, 300 products, 50 000 tickets, 150 000 lines):
+// opening the ticket list on the last saved number, saving a new ticket, writing a line, and the
+// peak memory with the list open. Beside each query-bound figure the engine's own time for the
+// same statements and rows over a bare cursor, and the ratio. Prints name=value lines.
+//
+// The data are generated in a child run so that the measuring process holds only what the
+// program itself holds. Counts can be given as key=value arguments (tickets=5000 ...); keep=1
+// leaves the generated folder in place and prints it.
+#include <sys/resource.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "core/app.h"
+#include "core/database.h"
+#include "large_data.h"
+#include "support/database_fixture.h"
+#include "support/recording_ui.h"
+#include "tickets/ticket_entry.h"
+#include "tickets/ticket_list.h"
+
+namespace {
+
+constexpr int runs = 5;
+
+long peakRssMb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024;
+}
+
+void figure(const char* name, long value) {
+    std::printf("%s=%ld\n", name, value);
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+double msSince(const QElapsedTimer& t) {
+    return t.nsecsElapsed() / 1e6;
+}
+
+// Program figure, engine figure and their ratio.
+void compare(const char* name, double program, double engine) {
+    std::printf("%s_ms=%.1f\n%s_engine_ms=%.1f\n%s_ratio=%.2f\n", name, program, name, engine, name,
+                engine > 0 ? program / engine : 0.0);
+}
+
+void chooseBuyer(App& app, const QString& code) {
+    Query& q = app.data().query("ZQ60");
+    q.setSql(QStringLiteral("SELECT * FROM atvevo WHERE v_akod = :p1"));
+    q.bindText("p1", code);
+    q.open();
+    RunValues& r = app.run();
+    r.buyerCode = code;
+    r.typeTicket = QStringLiteral("1");
+    r.typeVoiding = QStringLiteral("4");
+    r.defaultStatement = q.text("V_NYILATK");
+}
+
+// Bare cursor: opens `sql` and fetches rows until `stop` says so or the result ends.
+template <class Stop>
+int fetchUntil(Database& db, const QString& sql, const std::vector<Value>& params, Stop stop) {
+    auto cursor = db.open(sql, params);
+    QByteArray row;
+    int rows = 0;
+    while (cursor->fetch(row)) {
+        ++rows;
+        if (stop(row)) break;
+    }
+    return rows;
+}
+
+const char* const listSql =
+    "SELECT * FROM FjFej LEFT JOIN ostermelo ON FjFej.f_ostermkod = Ostermelo.o_kod\nWHERE f_akod "
+    "= ?\n"
+    "ORDER BY f_Bszam";
+
+// The list statement fetched up to the row of `number`, as the engine alone does it.
+double engineListOpen(App& app, const QString& number) {
+    Database& db = app.data().database();
+    QElapsedTimer t;
+    t.start();
+    int column = -1;
+    {
+        auto cursor = db.open(QString::fromLatin1(listSql), {Value::text(app.run().buyerCode)});
+        column = static_cast<int>(cursor->fieldNames().indexOf(QStringLiteral("F_BSZAM")));
+        QByteArray row;
+        while (cursor->fetch(row)) {
+            if (Cursor::unpack(row, column).asText().startsWith(number, Qt::CaseInsensitive)) break;
+        }
+    }
+    return msSince(t);
+}
+
+void fillLine(QDialog& d, const QString& price) {
+    const std::pair<const char*, QString> values[] = {{"S_MEGNEVEZES", QStringLiteral("Alma")},
+                                                      {"S_VTSZ", QStringLiteral("0808")},
+                                                      {"S_BRUTTO", QStringLiteral("10")},
+                                                      {"S_MEGY", QStringLiteral("kg")},
+                                                      {"S_EAR", price},
+                                                      {"S_KOMPMERTEKE", QStringLiteral("12")}};
+    for (const auto& [name, value] : values)
+        d.findChild<QLineEdit*>(QString::fromLatin1(name))->setText(value);
+}
+
+QPushButton* button(QWidget& w, const QString& caption) {
+    for (QPushButton* b : w.findChildren<QPushButton*>()) {
+        if (b->text() == caption) return b;
+    }
+    return nullptr;
+}
+
+int measure(const QString& folder) {
+    QDir::setCurrent(folder);
+    RecordingUi ui;
+    std::unique_ptr<App> app = App::start(ui);
+    chooseBuyer(*app, QStringLiteral("1"));
+    Database& db = app->data().database();
+    const QString producer = QStringLiteral("17");
+
+    // Opening the list on the last saved number.
+    std::vector<double> program, engine;
+    for (int i = 0; i < runs; ++i) {
+        Query& numbering = app->data().query("ZQ50");
+        numbering.setSql(QStringLiteral("SELECT a_fjbszam FROM sorszam WHERE a_akod = '1'"));
+        numbering.open();
+        app->run().lastSavedTicketNumber = numbering.text("a_fjbszam");
+        numbering.close();
+        QElapsedTimer t;
+        t.start();
+        {
+            TForm8 list(*app);
+            list.show();
+            QApplication::processEvents();
+            program.push_back(msSince(t));
+            if (i == 0)
+                figure("ticket_list_rows_fetched",
+                       static_cast<long>(app->data().query("ZQ10").rowCount()));
+            if (i == 0) figure("peak_rss_list_open_mb", peakRssMb());
+        }
+        engine.push_back(engineListOpen(*app, app->run().lastSavedTicketNumber));
+    }
+    compare("ticket_list_open", median(program), median(engine));
+
+    // Writing a line: from "OK" on the line entry to the amounts shown on the ticket entry.
+    program.clear();
+    engine.clear();
+    std::vector<double> saves, saveEngine;
+    for (int i = 0; i < runs; ++i) {
+        app->run().ticketEntryMode = QStringLiteral("Új felvásárlási jegy");
+        TForm8 list(*app);
+        list.show();
+        TForm9 entry(*app, &list);
+        entry.show();
+        ui.onModal["TForm4"] = [&](QDialog&) {
+            app->data().query("ZQ30").locate("O_KOD", producer, false, false);
+            return int(QDialog::Accepted);
+        };
+        entry.producerButton()->click();
+        QElapsedTimer t;
+        ui.onModal["TForm10"] = [&](QDialog& d) {
+            fillLine(d, QStringLiteral("100"));
+            t.start();
+            button(d, "OK")->click();
+            return d.result();
+        };
+        button(entry, "Új")->click();
+        program.push_back(msSince(t));
+        if (!ui.messages.isEmpty()) std::printf("error=%s\n", qPrintable(ui.messages.join(" | ")));
+        const QString number = entry.documentNumber();
+        const auto all = [](const QByteArray&) { return false; };
+
+        // Saving the ticket: from "OK" to the list reopened on it.
+        entry.findChild<QLineEdit*>("F_FIZKELT")
+            ->setText(entry.findChild<QLineEdit*>("F_FELVKELT")->text());
+        ui.messages.clear();
+        QElapsedTimer s;
+        s.start();
+        button(entry, "OK")->click();
+        saves.push_back(msSince(s));
+        if (!ui.messages.isEmpty() || entry.isVisible())
+            std::printf("error=%s\n", qPrintable(ui.messages.join(" | ")));
+
+        // The same on the bare API: lock and read the numbering row, insert a header, advance the
+        // row, commit, reopen the list up to the new number (the header is written under a spare
+        // number and removed afterwards).
+        const QString spare = QString::number(number.toLongLong() + 50);
+        QElapsedTimer se;
+        se.start();
+        fetchUntil(db, "SELECT a_fjbszam FROM Sorszam WHERE a_akod = ? WITH LOCK",
+                   {Value::text("1")}, all);
+        db.execute(QStringLiteral("INSERT INTO FjFej ( f_bszam, f_akod, f_ostermkod, f_kelt, "
+                                  "f_szja, f_megj, f_felvkelt, "
+                                  "f_fizkelt, f_utal, f_nyilatk, f_levonas, f_jarulszaz, f_muvktg, "
+                                  "f_tipus, f_sumvar ) "
+                                  "VALUES ( ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ? )"),
+                   {Value::text(spare), Value::text("1"), Value::text(producer),
+                    Value::date(QDate::currentDate()), Value::real(15), Value::text(""),
+                    Value::date(QDate::currentDate()), Value::date(QDate::currentDate()),
+                    Value::text(" "), Value::text(" "), Value::real(0), Value::real(0),
+                    Value::real(1000), Value::text("1"), Value::real(1120)});
+        db.execute(QStringLiteral("UPDATE Sorszam SET a_FjBszam = ? WHERE a_akod = ?"),
+                   {Value::text(number), Value::text("1")});
+        db.commit();
+        saveEngine.push_back(msSince(se) + engineListOpen(*app, number));
+        db.execute(QStringLiteral("DELETE FROM FjFej WHERE f_bszam = ?"), {Value::text(spare)});
+        db.commit();
+        // The line write on the bare API: insert and commit, lines, producer, both sums.
+        QElapsedTimer e;
+        e.start();
+        db.execute(
+            QStringLiteral(
+                "INSERT INTO Fjsor ( s_bszam, s_termekkod, s_megnevezes, s_vtsz, s_brutto, s_megy, "
+                "s_ear, s_kompmerteke, s_akod, s_levonszaz, s_bizonylat ) VALUES ( ?, ?, ?, ?, ?, "
+                "?, "
+                "?, ?, ?, ?, ? )"),
+            {Value::text(number), Value::text(""), Value::text("Alma"), Value::text("0808"),
+             Value::real(10), Value::text("kg"), Value::real(100), Value::real(12),
+             Value::text("1"), Value::real(0), Value::text("")});
+        db.commit();
+        fetchUntil(db, "SELECT * FROM FjSor WHERE s_Bszam= ? ORDER BY ID_fjsor",
+                   {Value::text(number)}, all);
+        fetchUntil(db, "SELECT * FROM ostermelo WHERE o_kod = ?", {Value::text(producer)}, all);
+        fetchUntil(db,
+                   "SELECT s_bszam, SUM(s_felvar) AS far, SUM(s_kompfelar) AS kfelar, "
+                   "SUM(s_vetelar) AS var FROM Fjsor "
+                   "WHERE s_Bszam= ? GROUP BY s_Bszam",
+                   {Value::text(number)}, all);
+        fetchUntil(db,
+                   "SELECT f_ostermkod, SUM(s_felvar) AS far1, SUM(s_kompfelar) AS kfelar1, "
+                   "SUM(s_vetelar) AS var1 FROM "
+                   "Fjsor JOIN Fjfej ON Fjfej.f_Bszam = Fjsor.s_Bszam JOIN Ostermelo ON "
+                   "Fjfej.f_ostermkod = "
+                   "Ostermelo.o_Kod WHERE FjFej.f_ostermkod = ? GROUP BY f_ostermkod",
+                   {Value::text(producer)}, all);
+        engine.push_back(msSince(e));
+    }
+    compare("line_write", median(program), median(engine));
+    compare("ticket_save", median(saves), median(saveEngine));
+    figure("peak_rss_mb", peakRssMb());
+    app->shutdown();
+    return 0;
+}
+
+int run(QApplication& qtApp);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication qtApp(argc, argv);
+    try {
+        return run(qtApp);
+    } catch (const std::exception& e) {
+        std::printf("error=%s\n", e.what());
+        return 1;
+    }
+}
+
+namespace {
+int run(QApplication& qtApp) {
+    const QStringList args = qtApp.arguments().mid(1);
+    if (args.size() == 2 && args.at(0) == QLatin1String("--measure")) return measure(args.at(1));
+
+    LargeDataCounts counts;
+    for (const QString& arg : args) {
+        const QString key = arg.section('=', 0, 0);
+        const int value = arg.section('=', 1).toInt();
+        if (key == QLatin1String("producers")) counts.producers = value;
+        if (key == QLatin1String("products")) counts.products = value;
+        if (key == QLatin1String("tickets")) counts.tickets = value;
+        if (key == QLatin1String("lines")) counts.lines = value;
+    }
+    QTemporaryDir dir;
+    if (args.contains(QStringLiteral("keep=1"))) {
+        dir.setAutoRemove(false);  // for looking into the generated year afterwards
+        std::printf("folder=%s\n", qPrintable(dir.path()));
+    }
+    createDatabase(dir.path(), false);
+    {
+        QDir::setCurrent(dir.path());
+        RecordingUi ui;
+        std::unique_ptr<App> app = App::start(ui);
+        QElapsedTimer t;
+        t.start();
+        fillLargeData(app->data(), counts);
+        figure("generate_ms", static_cast<long>(t.elapsed()));
+        app->shutdown();
+    }
+    QDir::setCurrent(QDir::tempPath());
+    std::fflush(stdout);
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedChannels);
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--measure"), dir.path()});
+    child.waitForFinished(-1);
+    return child.exitCode();
+}
+}  // namespace
