@@ -110,3 +110,11 @@ bool reportRequest(App& app, ReportComponent component, const QString& templateF
     app.ui().preview(job);
     return true;
 }
+
+void openCurrentBuyer(App& app) {
+    Query& buyer = app.data().query("ZQ60");
+    buyer.close();
+    buyer.setSql(QStringLiteral("SELECT * FROM atvevo WHERE v_akod = :p0"));
+    buyer.bindText(QStringLiteral("p0"), app.run().buyerCode);
+    buyer.open();
+}

@@ -55,3 +55,6 @@ private:
 //  - otherwise Ui::preview gets the job and the request returns true when it is closed.
 bool reportRequest(App& app, ReportComponent component, const QString& templateFile,
                    bool landscape);
+
+// Opens the current buyer's ATVEVO row in ZQ60, the first step of nearly every report request.
+void openCurrentBuyer(App& app);

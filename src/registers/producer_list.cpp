@@ -353,14 +353,7 @@ void TForm4::deleteProducer() {
 }
 
 void TForm4::print() {
-    Query& buyer = data().query("ZQ60");
-    buyer.close();
-    buyer.clearSql();
-    buyer.addSql(QStringLiteral("SELECT *             "));
-    buyer.addSql(QStringLiteral("  FROM atvevo     "));
-    buyer.addSql(QStringLiteral("  WHERE v_akod = :p0  "));
-    buyer.bindText(QStringLiteral("p0"), run().buyerCode);
-    buyer.open();
+    openCurrentBuyer(app());
     Query& list = data().query("ZQ30");
     list.close();
     list.setSql(QStringLiteral("SELECT * FROM ostermelo ORDER BY o_Nev, o_Szido"));

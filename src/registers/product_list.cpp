@@ -212,14 +212,7 @@ void TForm6::deleteProduct() {
 }
 
 void TForm6::print() {
-    Query& buyer = data().query("ZQ60");
-    buyer.close();
-    buyer.clearSql();
-    buyer.addSql(QStringLiteral("SELECT *             "));
-    buyer.addSql(QStringLiteral("  FROM atvevo     "));
-    buyer.addSql(QStringLiteral("  WHERE v_akod = :p0  "));
-    buyer.bindText(QStringLiteral("p0"), run().buyerCode);
-    buyer.open();
+    openCurrentBuyer(app());
     Query& list = data().query("ZQ40");
     list.close();
     list.setSql(QStringLiteral("SELECT * FROM termek ORDER BY t_megnevezes"));

@@ -122,10 +122,7 @@ bool outputTicket(App& app) {
     QVariantMap& variables = data.reportVariables();
     variables["v_ostermeloutca"] = data.ost_utca();
 
-    Query& buyer =
-        statement(app, "ZQ60", QStringLiteral("SELECT * FROM atvevo WHERE v_akod = :p0"));
-    buyer.bindText("p0", run.buyerCode);
-    buyer.open();
+    openCurrentBuyer(app);
     variables["v_atvevoutca"] = data.atv_utca();
 
     Query& sums = data.query("ZQ21");
