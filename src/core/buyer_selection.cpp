@@ -8,10 +8,25 @@
 
 #include "core/version.h"
 
+namespace {
+// A drop-down list that says when its list closes, picked or not.
+class BuyerList : public QComboBox {
+public:
+    using QComboBox::QComboBox;
+    std::function<void()> onClosed;
+    void hidePopup() override {
+        QComboBox::hidePopup();
+        if (onClosed) onClosed();
+    }
+};
+}  // namespace
+
 TForm18::TForm18(App& app, QWidget* parent)
     : Screen(app, QStringLiteral("TForm18"), QStringLiteral("Átvevö kiválasztása"), parent) {
     auto* layout = new QVBoxLayout(this);
-    m_list = new QComboBox(this);
+    auto* list = new BuyerList(this);
+    list->onClosed = [this] { guard(ui(), [this] { applyChoice(); }); };
+    m_list = list;
     m_list->setObjectName(QStringLiteral("buyerList"));
     m_list->setToolTip(QStringLiteral("Kurzorral léptesse a kiválasztandó átvevőre"));
     m_list->setMinimumWidth(420);
@@ -33,8 +48,6 @@ TForm18::TForm18(App& app, QWidget* parent)
             if (q.active() && index >= 0) q.moveTo(index);
         });
     });
-    connect(m_list, &QComboBox::activated, this,
-            [this] { guard(ui(), [this] { applyChoice(); }); });
     m_list->installEventFilter(this);
     setFocusProxy(m_list);
 }
