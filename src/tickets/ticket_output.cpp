@@ -151,7 +151,7 @@ bool outputTicket(App& app) {
         variables["v_masolat"] = QStringLiteral("MÁSOLATI PÉLDÁNY");
     } else {
         variables["v_masolat"] = QStringLiteral(" ");
-        if (!view) markPrinted(app, number);
+        if (run.printMode == QLatin1String("Nyomtat")) markPrinted(app, number);
     }
 
     variables["v_ervenyteleniti"] = list.text("f_tipus") != QLatin1String("1")

@@ -62,7 +62,9 @@ QWidget* TForm14::buildDataPage() {
     m_birthDate->setCalendarPopup(true);
     m_dayCount = namedLabel(QStringLiteral("dayCount"), QStringLiteral("-"));
     m_taxIdDays = namedLabel(QStringLiteral("taxIdDays"), QStringLiteral("-"));
-    grid->addWidget(new QLabel(QStringLiteral("Születési ideje: ")), 1, 0);
+    auto* birthDateCaption = new QLabel(QStringLiteral("Születési ideje: "));
+    birthDateCaption->setBuddy(m_birthDate);
+    grid->addWidget(birthDateCaption, 1, 0);
     grid->addWidget(m_birthDate, 1, 1);
     grid->addWidget(new QLabel(QStringLiteral("Eltelt napok száma 1867.01.01-től: ")), 2, 0);
     grid->addWidget(m_dayCount, 2, 1);
@@ -84,7 +86,9 @@ QWidget* TForm14::buildCheckPage(const QString& label, const QString& inputName,
     auto* fields = new QGridLayout;
     input = new QLineEdit;  // no key filter, no length limit: the check reports what is wrong
     input->setObjectName(inputName);
-    fields->addWidget(new QLabel(label), 0, 0);
+    auto* caption = new QLabel(label);
+    caption->setBuddy(input);
+    fields->addWidget(caption, 0, 0);
     fields->addWidget(input, 0, 1);
     if (grid)
         *grid = fields;

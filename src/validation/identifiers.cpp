@@ -92,8 +92,11 @@ int daysSince1867(const QString& date) {
 }
 
 bool ElteltNapEllenorzes(const QString& adoazon, const QString& birthDate) {
+    // Five characters read as one whole number: a leading sign is part of it, so "-1234" is a
+    // number that simply never matches a day count.
     const QString encoded = adoazon.mid(1, 5);
-    if (encoded.isEmpty() || !allDigits(encoded, 1, int(encoded.size())))
+    const int digitsFrom = encoded.startsWith(u'-') || encoded.startsWith(u'+') ? 2 : 1;
+    if (encoded.size() < digitsFrom || !allDigits(encoded, digitsFrom, int(encoded.size())))
         throw ConversionError(notAnInteger(encoded));
     return daysSince1867(birthDate) - encoded.toInt() == 0;
 }

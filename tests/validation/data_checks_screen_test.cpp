@@ -4,17 +4,15 @@
 
 #include <QApplication>
 #include <QDateEdit>
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTemporaryDir>
-#include <memory>
+#include <QTest>
 
-#include "core/app.h"
-#include "support/database_fixture.h"
-#include "support/recording_ui.h"
+#include "app/screens.h"
+#include "core/main_window.h"
+#include "support/app_fixture.h"
 
 namespace {
 
@@ -26,32 +24,9 @@ QWidget* tabByText(QTabWidget* tabs, const QString& text) {
 
 class DataChecksScreenTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "validation_tests";
-        static char* argv[] = {name, nullptr};
-        if (!QApplication::instance()) new QApplication(argc, argv);
-        s_folder = new QTemporaryDir;
-        createDatabase(s_folder->path(), false);
-    }
-    static void TearDownTestSuite() {
-        delete s_folder;
-        s_folder = nullptr;
-    }
-
-    void SetUp() override {
-        QDir::setCurrent(s_folder->path());
-        m_app = App::start(m_ui);
-        m_screen = std::make_unique<TForm14>(*m_app);
-    }
-    void TearDown() override {
-        m_screen.reset();
-        m_app.reset();
-    }
-
     // A sub-page of "Adatok" by its tab text.
     QWidget* subPage(const QString& tab) {
-        QWidget* data = tabByText(m_screen->findChild<QTabWidget*>(), QStringLiteral("Adatok"));
+        QWidget* data = tabByText(m_screen.findChild<QTabWidget*>(), QStringLiteral("Adatok"));
         if (!data) return nullptr;
         return tabByText(data->findChild<QTabWidget*>(), tab);
     }
@@ -62,31 +37,28 @@ protected:
     }
     template <class W>
     W* widget(const char* name) {
-        return m_screen->findChild<W*>(QString::fromLatin1(name));
+        return m_screen.findChild<W*>(QString::fromLatin1(name));
     }
     // Types `text` into the sub-page's input, presses "Ellenörzés" and reads the result line.
     QString check(const QString& tab, const char* name, const QString& text) {
         const QString input = QString::fromLatin1(name);
-        m_screen->findChild<QLineEdit*>(input)->setText(text);
+        m_screen.findChild<QLineEdit*>(input)->setText(text);
         button(tab, QStringLiteral("Ellenörzés"))->click();
         const QString result = input == QLatin1String("daysTaxId")
                                    ? QStringLiteral("daysResult")
                                    : input + QStringLiteral("Result");
-        return m_screen->findChild<QLabel*>(result)->text();
+        return m_screen.findChild<QLabel*>(result)->text();
     }
 
-    static QTemporaryDir* s_folder;
-    RecordingUi m_ui;
-    std::unique_ptr<App> m_app;
-    std::unique_ptr<TForm14> m_screen;
+    AppFixture m_f;
+    RecordingUi& m_ui = m_f.ui;
+    TForm14 m_screen{m_f.app()};
 };
 
-QTemporaryDir* DataChecksScreenTest::s_folder = nullptr;
-
 TEST_F(DataChecksScreenTest, ShowsTheFourCheckPagesWithTheirInitialLines) {
-    EXPECT_EQ(m_screen->objectName(), QStringLiteral("TForm14"));
-    EXPECT_EQ(m_screen->windowTitle(), QStringLiteral("Ellenörzés"));
-    QWidget* data = tabByText(m_screen->findChild<QTabWidget*>(), QStringLiteral("Adatok"));
+    EXPECT_EQ(m_screen.objectName(), QStringLiteral("TForm14"));
+    EXPECT_EQ(m_screen.windowTitle(), QStringLiteral("Ellenörzés"));
+    QWidget* data = tabByText(m_screen.findChild<QTabWidget*>(), QStringLiteral("Adatok"));
     ASSERT_NE(data, nullptr);
     auto* checks = data->findChild<QTabWidget*>();
     ASSERT_NE(checks, nullptr);
@@ -105,6 +77,26 @@ TEST_F(DataChecksScreenTest, ShowsTheFourCheckPagesWithTheirInitialLines) {
         ASSERT_NE(line, nullptr) << name;
         EXPECT_EQ(line->text(), QString::fromUtf8(text)) << name;
         EXPECT_TRUE(line->font().bold()) << name;
+    }
+    // The captions as shown, each naming its input (nullptr: a display line's caption).
+    const std::pair<const char*, const char*> captions[] = {
+        {"Adószám: ", "taxNumber"},
+        {"Adóazonositó: ", "taxId"},
+        {"TAJ: ", "taj"},
+        {"Adóazonositója:", "daysTaxId"},
+        {"Születési ideje: ", "birthDate"},
+        {"Eltelt napok száma 1867.01.01-től: ", nullptr},
+        {"Adóazonositó alapján: ", nullptr},
+    };
+    for (const auto& [text, input] : captions) {
+        QLabel* caption = nullptr;
+        for (QLabel* l : m_screen.findChildren<QLabel*>())
+            if (l->text() == QString::fromUtf8(text)) caption = l;
+        ASSERT_NE(caption, nullptr) << text;
+        if (input) {
+            ASSERT_NE(caption->buddy(), nullptr) << text;
+            EXPECT_EQ(caption->buddy()->objectName(), QString::fromLatin1(input)) << text;
+        }
     }
     EXPECT_EQ(widget<QLabel>("dayCount")->text(), QStringLiteral("-"));
     EXPECT_EQ(widget<QLabel>("taxIdDays")->text(), QStringLiteral("-"));
@@ -208,10 +200,52 @@ TEST_F(DataChecksScreenTest, ANonDigitReachesTheErrorDisplayAndLeavesTheResultLi
 TEST_F(DataChecksScreenTest, BezarasClosesTheScreen) {
     m_ui.onModal[QStringLiteral("TForm14")] = [this](QDialog&) {
         button(QStringLiteral("TAJ"), QStringLiteral("Bezárás"))->click();
-        return m_screen->isVisible() ? -1 : m_screen->result();
+        return m_screen.isVisible() ? -1 : m_screen.result();
     };
-    EXPECT_EQ(m_ui.showModal(*m_screen), QDialog::Rejected);
-    EXPECT_FALSE(m_screen->isVisible());
+    EXPECT_EQ(m_ui.showModal(m_screen), QDialog::Rejected);
+    EXPECT_FALSE(m_screen.isVisible());
+}
+
+TEST_F(DataChecksScreenTest, EnterMovesBetweenTheInputsAndNeitherChecksNorCloses) {
+    m_screen.show();
+    auto* checks = tabByText(m_screen.findChild<QTabWidget*>(), QStringLiteral("Adatok"))
+                       ->findChild<QTabWidget*>();
+    checks->setCurrentWidget(subPage(QStringLiteral("Napok")));
+    auto* taxId = widget<QLineEdit>("daysTaxId");
+    auto* birthDate = widget<QDateEdit>("birthDate");
+    m_screen.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&m_screen));
+    taxId->setFocus();
+    QTest::keyClick(taxId, Qt::Key_Return);
+    EXPECT_TRUE(birthDate->hasFocus());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_TRUE(taxId->hasFocus());
+
+    checks->setCurrentWidget(subPage(QStringLiteral("Adószám")));
+    widget<QLineEdit>("taxNumber")->setFocus();
+    QTest::keyClick(widget<QLineEdit>("taxNumber"), Qt::Key_Return);
+    EXPECT_TRUE(m_screen.isVisible());
+    EXPECT_EQ(widget<QLabel>("taxNumberResult")->text(), QStringLiteral("Üzenet:"));
+    EXPECT_EQ(widget<QLabel>("daysResult")->text(), QStringLiteral("Üzenet:"));
+    EXPECT_EQ(m_ui.beeps, 0);
+}
+
+TEST(DataChecksMenu, SegedletEllenorzesOpensTheScreenOnTheCheckPages) {
+    AppFixture f;
+    f.chooseBuyer();
+    MainWindow window{f.app()};
+    wireScreens(window, f.app());
+    window.buyerChosen();
+    QStringList pages;
+    f.ui.onModal[QStringLiteral("TForm14")] = [&pages](QDialog& screen) {
+        auto* tabs = screen.findChild<QTabWidget*>();
+        for (int i = 0; i < tabs->count(); ++i) pages << tabs->tabText(i);
+        return int(QDialog::Rejected);
+    };
+    window.menuAction(QStringLiteral("Segédlet"), QStringLiteral("Ellenörzés"))->trigger();
+    EXPECT_TRUE(pages.contains(QStringLiteral("Adatok"))) << pages.join(u'|').toStdString();
+    EXPECT_TRUE(f.ui.messages.isEmpty()) << f.ui.messages.join(u'|').toStdString();
 }
 
 }  // namespace

@@ -144,9 +144,14 @@ TEST(ElteltNapEllenorzes, ComparesPositionsTwoToSixWithTheDaysSince1867) {
         bool valid;
     };
     const DayCase cases[] = {
-        {"8414071236", "1980.05.15", true},  {"8414071236", "1980.05.16", false},
-        {"8414081236", "1980.05.15", false}, {"1000001234", "1867.01.01", true},
+        {"8414071236", "1980.05.15", true},
+        {"8414071236", "1980.05.16", false},
+        {"8414081236", "1980.05.15", false},
+        {"1000001234", "1867.01.01", true},
         {"1000011234", "1866.12.31", true},
+        // a signed number converts and just does not match
+        {"8-00011236", "1866.12.31", false},
+        {"8+00011236", "1866.12.31", true},
     };
     for (const DayCase& c : cases) {
         SCOPED_TRACE(c.adoazon);
@@ -159,6 +164,8 @@ TEST(ElteltNapEllenorzes, AFaultyNumberOrDateIsAConversionError) {
     EXPECT_THROW(ElteltNapEllenorzes(QStringLiteral("84a4071236"), QStringLiteral("1980.05.15")),
                  ConversionError);
     EXPECT_THROW(ElteltNapEllenorzes(QStringLiteral("8"), QStringLiteral("1980.05.15")),
+                 ConversionError);
+    EXPECT_THROW(ElteltNapEllenorzes(QStringLiteral("8-"), QStringLiteral("1980.05.15")),
                  ConversionError);
     EXPECT_THROW(ElteltNapEllenorzes(QStringLiteral("8414071236"), QStringLiteral("1980.02.30")),
                  ConversionError);
