@@ -143,7 +143,7 @@ void TForm10::chooseProduct() {
         reject();
         return;
     }
-    m_fields.value("S_BRUTTO")->setFocus();
+    ui().focus(m_fields.value("S_BRUTTO"));
 }
 
 bool TForm10::refuse(const QString& message, QLineEdit* field) {

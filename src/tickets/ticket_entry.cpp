@@ -1,6 +1,7 @@
 #include "tickets/ticket_entry.h"
 
 #include <QCheckBox>
+#include <QFocusEvent>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -9,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
@@ -356,8 +358,9 @@ void TForm9::fill() {
 void TForm9::onShow() {
     applyOptionalFields();
     if (newMode()) {
+        QString number;
         try {
-            startNewTicket();
+            number = nextDocumentNumber(data(), run().buyerCode);
         } catch (const std::exception& e) {
             // No number, no ticket: the screen closes after telling why.
             ui().error(errorText(e));
@@ -365,6 +368,8 @@ void TForm9::onShow() {
                 this, [this] { reject(); }, Qt::QueuedConnection);
             return;
         }
+        // A later failure (a number too long for the columns) is shown and the screen stays.
+        startNewTicket(number);
     }
     recompute();
 }
@@ -387,8 +392,7 @@ void TForm9::applyOptionalFields() {
     }
 }
 
-void TForm9::startNewTicket() {
-    const QString number = nextDocumentNumber(data(), run().buyerCode);
+void TForm9::startNewTicket(const QString& number) {
     m_fields.value("F_BSZAM")->setText(number);
 
     // Lines left under this number by an entry that was cancelled.
@@ -478,9 +482,14 @@ void TForm9::recompute() {
 
 bool TForm9::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_producerButton && event->type() == QEvent::MouseButtonRelease) {
-        m_producerMouse = true;  // the click that follows came from the mouse
+        // A release on the button clicks it: that click came from the mouse.
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        m_producerMouse = m_producerButton->rect().contains(mouse->position().toPoint());
     } else if (watched == m_transfer && event->type() == QEvent::FocusOut) {
-        guard(ui(), [this] { applyPaymentDateRule(false); });
+        // Leaving the box for another input; not a message box or another window taking over.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            guard(ui(), [this] { applyPaymentDateRule(false); });
     } else if (watched == m_fields.value("F_FIZKELT") &&
                event->type() == QEvent::MouseButtonDblClick) {
         guard(ui(), [this] { applyPaymentDateRule(true); });

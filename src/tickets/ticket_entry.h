@@ -42,7 +42,7 @@ protected:
 private:
     bool newMode();
     void applyOptionalFields();
-    void startNewTicket();
+    void startNewTicket(const QString& number);
     void openLines();
     void openProducer();
     void reloadSums();

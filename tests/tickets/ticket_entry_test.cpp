@@ -126,6 +126,24 @@ TEST(TicketEntry, ProducerChoiceSetsSzjaTransferAndPaymentDate) {
     QTest::mouseClick(e.screen->producerButton(), Qt::LeftButton);
     EXPECT_EQ(e.field("F_FIZKELT")->text(), "2024.03.11");
 
+    // Leaving the box runs the rule; a message box or another window taking the focus does not.
+    e.field("F_FIZKELT")->setText("2024.02.26");
+    const auto leave = [&e](Qt::FocusReason reason) {
+        QFocusEvent out(QEvent::FocusOut, reason);
+        QCoreApplication::sendEvent(e.screen->transferBox(), &out);
+        return e.field("F_FIZKELT")->text();
+    };
+    EXPECT_EQ(leave(Qt::ActiveWindowFocusReason), "2024.02.26");
+    EXPECT_EQ(leave(Qt::PopupFocusReason), "2024.02.26");
+    EXPECT_EQ(leave(Qt::TabFocusReason), "2024.03.11");
+
+    // A mouse release off the button clicks nothing: a later keyboard choice stays a keyboard one.
+    e.field("F_FIZKELT")->setText("2024.02.26");
+    QTest::mousePress(e.screen->producerButton(), Qt::LeftButton);
+    QTest::mouseRelease(e.screen->producerButton(), Qt::LeftButton, {}, QPoint(-5, -5));
+    e.chooseProducer("4");
+    EXPECT_EQ(e.field("F_FIZKELT")->text(), "2024.02.26");
+
     e.chooseProducer("5");  // seven characters after trimming: cash
     EXPECT_FALSE(e.screen->transferBox()->isChecked());
     EXPECT_TRUE(e.f.ui.errors.isEmpty());
@@ -330,6 +348,19 @@ TEST(TicketEntry, DeletingALineAndTheStatementSwitch) {
     EXPECT_EQ(committed(e.f, "SELECT count(*) FROM fjsor WHERE s_bszam = '20260014'"),
               "2");  // waits for a commit
 
+    // Another copy holds the remaining line: the deletion fails and the lines are reloaded.
+    Database other;
+    other.attach(e.f.folder() + "/termaro.fdb", TData::userName, TData::password, TData::charset);
+    other.execute("UPDATE fjsor SET s_megy = s_megy WHERE s_bszam = '20260014' AND s_ear = 200",
+                  {});
+    e.f.ui.messages.clear();
+    button(*e.screen, "Töröl")->click();
+    EXPECT_EQ(e.f.ui.messages, QStringList{"Hiba92: Felvásárlási jegy tételsor DELETE törlésekor"});
+    EXPECT_EQ(lines.rowCount(), 1);
+    EXPECT_EQ(e.field("var")->text(), "200");
+    other.rollback();
+    other.detach();
+
     e.screen->statementSwitch()->click();
     EXPECT_EQ(e.field("F_NYILATK")->text(), " ");
     e.screen->statementSwitch()->click();
@@ -406,6 +437,37 @@ TEST(TicketEntry, WriteFailuresTakeTheirNumberedPaths) {
     button(change, "OK")->click();
     EXPECT_EQ(e.f.ui.messages, QStringList{"Hiba95: Módositás, UPDATE a Fjegy fejben "});
     EXPECT_FALSE(change.isVisible());
+}
+
+// 99999999 + 1 does not fit the eight-character number columns: the screen shows the number
+// and stays open, and writing under it fails on the line entry's error path.
+TEST(TicketEntry, TheNumberAfter99999999IsShownButCannotBeWritten) {
+    AppFixture f(true);
+    f.chooseBuyer("1");
+    f.exec("UPDATE sorszam SET a_fjbszam = '99999999' WHERE a_akod = '1'");
+    const QString before = f.scalar("SELECT count(*) FROM fjsor");
+    f.run().ticketEntryMode = newMode;
+    TForm9 screen(f.app());
+    screen.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(edit(screen, "F_BSZAM")->text(), "100000000");
+    ASSERT_FALSE(f.ui.messages.isEmpty());
+    EXPECT_EQ(f.ui.messages.first(), "Hiba91: Fjsor DELETE törlése mert nem volt fejrésze ");
+    EXPECT_TRUE(screen.isVisible());
+
+    f.ui.messages.clear();
+    f.ui.onModal["TForm10"] = [](QDialog& d) {
+        for (const char* name :
+             {"S_MEGNEVEZES", "S_VTSZ", "S_BRUTTO", "S_MEGY", "S_EAR", "S_KOMPMERTEKE"})
+            edit(d, name)->setText("1");
+        button(d, "OK")->click();
+        return d.result();
+    };
+    button(screen, "Új")->click();
+    ASSERT_FALSE(f.ui.messages.isEmpty());
+    EXPECT_EQ(f.ui.messages.first(), "Hiba103: Új, INSERT a fjsorban ");
+    EXPECT_EQ(f.scalar("SELECT count(*) FROM fjsor"), before);
+    EXPECT_TRUE(screen.isVisible());
 }
 
 TEST(TicketEntry, WithoutANumberingRowNoTicketStarts) {
