@@ -120,6 +120,14 @@ bool passes(bool (*check)(const QString&), const QString& text) {
     return valid;
 }
 
+// A stored value may be longer than what the input lets the user type (O_FELIR holds 12
+// characters, its input 9); it is shown whole, so the checks see it and a change writes it back
+// unshortened. Typing still cannot lengthen it.
+void showStored(QLineEdit* input, const QString& text) {
+    if (input->maxLength() < text.size()) input->setMaxLength(int(text.size()));
+    input->setText(text);
+}
+
 QString dateOrZeroDate(const Value& v) {
     // An empty stored date shows as the zero date of the old date type.
     return v.isNull() ? QStringLiteral("1899.12.30") : v.asText();
@@ -243,11 +251,11 @@ bool TForm5::load() {
             const QString& column = it.key();
             if (column == QLatin1String("O_SZIDO") || column == QLatin1String("O_ERVKELT") ||
                 column == QLatin1String("O_ERVKELT1")) {
-                it.value()->setText(dateOrZeroDate(q.value(column)));
+                showStored(it.value(), dateOrZeroDate(q.value(column)));
             } else if (column == QLatin1String("O_FHAT")) {
-                it.value()->setText(QString::number(q.integer(column)));
+                showStored(it.value(), QString::number(q.integer(column)));
             } else {
-                it.value()->setText(q.text(column));
+                showStored(it.value(), q.text(column));
             }
         }
         m_notes->setPlainText(q.text(QStringLiteral("O_FELJEGYZ")));

@@ -258,6 +258,44 @@ TEST_F(ProducerEntry, ChangeLoadsTheRowAndUpdatesIt) {
     EXPECT_EQ(f.scalar("SELECT count(*) FROM ostermelo"), "1");
 }
 
+TEST_F(ProducerEntry, ChangeShowsStoredValuesLongerThanTheirInputsWhole) {
+    // The columns hold more than the inputs let the user type.
+    addProducer(f, "1", "Antal Béla", "KJ72731770");
+    completeProducers(f);
+    f.exec(
+        "UPDATE ostermelo SET o_igszam = '17075360', o_csgazd1 = 'OCSG-123456789', "
+        "o_igszam1 = 'NEBIH99229836950'");
+    TForm4::reload(f.app());
+    f.run().producerEntryMode = "Őstermelő módositás";
+    TForm5 entry(f.app());
+    ASSERT_TRUE(entry.load());
+    entry.show();
+    EXPECT_EQ(entry.field("O_IGSZAM")->text(), "17075360");
+    struct Case {
+        const char* column;
+        const char* stored;
+        const char* message;
+        const char* fixed;
+    };
+    const Case cases[] = {
+        {"O_FELIR", "KJ72731770", "Nem 9 hosszú FELIR szám!", "KJ7273177"},
+        {"O_CSGAZD1", "OCSG-123456789", "Nem 13 hosszú OCSG szám!", "OCSG-12345678"},
+        {"O_IGSZAM1", "NEBIH99229836950", "Nem 15 hosszú NÉBIH azonositó!", "NEBIH9922983695"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(entry.field(c.column)->text(), QString::fromLatin1(c.stored));
+        f.ui.messages.clear();
+        button(&entry, "OK")->click();
+        EXPECT_EQ(f.ui.messages, QStringList{QString::fromUtf8(c.message)});
+        entry.field(c.column)->setText(c.fixed);
+    }
+    f.ui.messages.clear();
+    button(&entry, "OK")->click();
+    ASSERT_TRUE(f.ui.messages.isEmpty()) << f.ui.messages.join('|').toStdString();
+    EXPECT_EQ(f.scalar("SELECT o_igszam || '|' || o_felir FROM ostermelo"), "17075360|KJ7273177")
+        << "a change elsewhere keeps the longer stored value";
+}
+
 TEST_F(ProducerEntry, FailedWritesShowTheirNumberRollBackAndClose) {
     addProducer(f, "1", "Antal Béla");
     completeProducers(f);

@@ -230,6 +230,14 @@ TEST_F(ProducerList, PrintHandsTheRegisterTemplateLandscapeWithBuyerAndProducers
         "UPDATE ostermelo SET o_irszam = '6000', o_helysegnev = 'Kecskemét', o_utca = 'Fő', "
         "o_jelleg = 'utca', o_hazszam = '1.', o_szulhely = 'Szeged', o_szulnev = o_nev, "
         "o_anyja = 'Nagy Éva', o_taj = '405576160', o_csgazd1 = 'OCSG-12345678'");
+    // A long name and every address part: nothing of them may be left off the paper.
+    addProducer(f, "3", "Szentgyörgyváriné Kovács-Nagy Erzsébet Margit", "", "NEBIH0000000002");
+    f.exec(
+        "UPDATE ostermelo SET o_irszam = '1025', o_helysegnev = 'Budapest', "
+        "o_kerulet = 'II. kerület', o_utca = 'Szépvölgyi', o_jelleg = 'út', o_hazszam = '12/B', "
+        "o_epulet = 'C ép.', o_lepcso = '2. lh.', o_szint = '4. em.', o_ajto = '12.', "
+        "o_szulhely = 'Pécs', o_szulnev = 'Kovács-Nagy Erzsébet Margit', o_anyja = 'Tóth Ilona' "
+        "WHERE o_kod = '3'");
     installTemplate(f, "FjLista2.frf");
     auto list = openList();
     button(list.get(), "Nyomtat")->click();
@@ -239,6 +247,7 @@ TEST_F(ProducerList, PrintHandsTheRegisterTemplateLandscapeWithBuyerAndProducers
     EXPECT_EQ(job.templateFile, "FjLista2.frf");
     EXPECT_TRUE(job.landscape);
     EXPECT_TRUE(job.printButton);
+    EXPECT_EQ(cutOffTexts(job), QStringList());
     EXPECT_EQ(f.data().query("ZQ30").sql(), "SELECT * FROM ostermelo ORDER BY o_Nev, o_Szido");
     QFile golden(QStringLiteral(TERMARO_SOURCE_DIR "/tests/registers/golden/FjLista2.txt"));
     ASSERT_TRUE(golden.open(QIODevice::ReadOnly));

@@ -236,6 +236,10 @@ TEST_F(Products, PrintHandsTheProductTemplateLandscape) {
     addProduct(f, "2", "Zab", "1004");
     addProduct(f, "1", "Alma", "0808");
     f.exec("UPDATE termek SET t_bizonylat = '7' WHERE t_kod = '1'");
+    // A name of the full 75 characters wraps in its row instead of being cut off.
+    addProduct(f, "3",
+               "Étkezési célra szánt, héjas, szárított, tisztított napraforgómag (BIO) II.o",
+               "12060091");
     installTemplate(f, "FjLista6.frf");
     auto list = openList();
     button(list.get(), "Nyomtatás")->click();
@@ -245,6 +249,7 @@ TEST_F(Products, PrintHandsTheProductTemplateLandscape) {
     EXPECT_EQ(job.templateFile, "FjLista6.frf");
     EXPECT_TRUE(job.landscape);
     EXPECT_TRUE(job.printButton);
+    EXPECT_EQ(cutOffTexts(job), QStringList());
     EXPECT_EQ(f.data().query("ZQ40").sql(), "SELECT * FROM termek ORDER BY t_megnevezes");
     QFile golden(QStringLiteral(TERMARO_SOURCE_DIR "/tests/registers/golden/FjLista6.txt"));
     ASSERT_TRUE(golden.open(QIODevice::ReadOnly));

@@ -2,12 +2,15 @@
 
 #include <QAbstractButton>
 #include <QFile>
+#include <QFontMetricsF>
 #include <QLineEdit>
 #include <QString>
 #include <QWidget>
 #include <ostream>
 
 #include "core/query.h"
+#include "report/report_job.h"
+#include "report/report_painter.h"
 #include "support/app_fixture.h"
 #include "support/database_fixture.h"
 
@@ -81,4 +84,24 @@ inline void installTemplate(AppFixture& f, const QString& name) {
 
 inline QString focusName(const AppFixture& f) {
     return f.ui.lastFocus ? f.ui.lastFocus->objectName() : QString();
+}
+
+// The texts of a prepared report that do not fit their box, so the paper would cut them off.
+inline QStringList cutOffTexts(const ReportJob& job) {
+    QStringList cut;
+    for (const Page& page : job.pageModel->pages) {
+        for (const PageItem& item : page.items) {
+            if (item.kind != PageItem::Kind::Text) continue;
+            const double widthMm = item.rectMm.width() - 2 * textPaddingMm;
+            const int flags = item.wordWrap ? int(Qt::TextWordWrap) : 0;
+            const QRectF needed =
+                QFontMetricsF(reportFont(item))
+                    .boundingRect(QRectF(0, 0, widthMm * paintUnitsPerMm, 1e8), flags, item.text);
+            if (needed.width() / paintUnitsPerMm > widthMm + 0.01 ||
+                needed.height() / paintUnitsPerMm > item.rectMm.height() + 0.5) {
+                cut << item.text;
+            }
+        }
+    }
+    return cut;
 }
