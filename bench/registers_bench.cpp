@@ -160,6 +160,6 @@ int main(int argc, char** argv) {
     button(products.get(), "Új")->click();
     report("product_save_reload_ms", save);
     if (!f.ui.messages.isEmpty()) report("unexpected_messages", f.ui.messages.size());
-    for (const QString& m : f.ui.messages) std::printf("# %s\n", qPrintable(m));
+    for (const QString& m : f.ui.messages) std::fprintf(stderr, "%s\n", qPrintable(m));
     return 0;
 }

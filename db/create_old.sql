@@ -233,7 +233,8 @@ CREATE INDEX IX_OSTERMELO_KOD ON OSTERMELO (O_KOD);
 CREATE INDEX IX_OSTERMELO_NEV ON OSTERMELO (O_NEV);
 CREATE INDEX IX_TERMEK_KOD ON TERMEK (T_KOD);
 
-/* The buyer. Tax number 14287532-2-03 (check digit 2 at position 8). */
+/* The buyer. Tax number 14287532-2-03 (check digit 2 at position 8). An empty V_VERZIO
+   means no print variant: tickets print with the plain template. */
 INSERT INTO ATVEVO (V_NEVE, V_HELYSEG, V_UTCA, V_IRSZAM, V_ADOSZAM, V_BANKSZLA, V_ADOAZON,
                     V_NYILATK, V_AKOD, V_SZERIA, V_VERZIO, V_KISADO, V_EV, V_EVNYILV,
                     V_KERULET, V_JELLEG, V_HAZSZAM, V_EPULET, V_LEPCSO, V_SZINT, V_AJTO,
@@ -241,7 +242,7 @@ INSERT INTO ATVEVO (V_NEVE, V_HELYSEG, V_UTCA, V_IRSZAM, V_ADOSZAM, V_BANKSZLA, 
 VALUES ('Tisza-Mező Termény Kft.', 'Kecskemét', 'Szolnoki', '6000', '14287532203',
         '10402805-50267891-23410073', ' ',
         'Kijelentem, hogy a termék saját gazdaságomban előállított mezőgazdasági termék, és különleges jogállású mezőgazdasági termelőnek minősülök.',
-        '1', ' ', ' ', ' ', ' ', ' ',
+        '1', ' ', '', ' ', ' ', ' ',
         '', 'út', '48.', '', '', '', '',
         'HU14287532', ' ');
 

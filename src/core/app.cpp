@@ -1,8 +1,12 @@
 #include "core/app.h"
 
 #include "core/errors.h"
+#include "core/version.h"
 
-App::App(Ui& ui) : m_ui(ui), m_data(std::make_unique<TData>(m_run)) {}
+App::App(Ui& ui) : m_ui(ui), m_data(std::make_unique<TData>(m_run)) {
+    // Known from the start, so a buyer title is whole even before the main window shows.
+    m_run.versionText = versionText();
+}
 
 App::~App() {
     try {

@@ -30,7 +30,7 @@ const FieldSpec buyerFields[] = {
     {"Közösségi adószám:", "V_KOZADOSZAM", 20},
     {"Bankszámlaszám", "V_BANKSZLA", 26},
     {"Nyilatkozat szövege (250 betü hosszban)", "V_NYILATK", 250},
-    {"Verzió", "V_VERZIO", 45},
+    {"Verzió", "V_VERZIO"},  // no limit of its own: a longer text fails the update
     {"Egyéni vállalkozó neve", "V_EV_NEVE", 45},
     {"Adóazonositó (egyéni vállalkozónál)", "V_ADOAZON", 10},
     {"E.V. nyilvántartási szám", "V_EVNYILV", 20},

@@ -138,7 +138,7 @@ void Query::first() {
 }
 
 void Query::prior() {
-    m_eof = false;
+    m_eof = m_rows.empty();
     if (m_current <= 0) {
         m_bof = true;
         return;
@@ -148,7 +148,7 @@ void Query::prior() {
 }
 
 void Query::next() {
-    m_bof = false;
+    m_bof = m_rows.empty() && !canFetchMore();
     if (m_current + 1 >= rowCount()) fetchMore(256);
     if (m_current + 1 >= rowCount()) {
         m_eof = true;

@@ -103,6 +103,20 @@ TEST_F(BuyerData, UncheckedSoleTraderSavesBlanksAndVariantFollowsVersion) {
     EXPECT_EQ(f.run().printVariant, "");
 }
 
+TEST_F(BuyerData, FailedUpdateRollsBackAndStillClosesWithTheStoredVariant) {
+    f.exec("UPDATE atvevo SET v_verzio = 'O' WHERE v_akod = '1'");
+    open([&](TForm17& s) {
+        EXPECT_EQ(s.field("V_VERZIO")->maxLength(), QLineEdit().maxLength());
+        s.field("V_VERZIO")->setText("L" + QString(45, 'x'));  // wider than the column
+        s.field("V_UTCA")->setText("Új utca");
+        button(s, "Letárol")->click();
+        EXPECT_FALSE(s.isVisible());
+    });
+    EXPECT_EQ(f.ui.messages, QStringList{"Hiba170: UPDATE atvevo "});
+    EXPECT_EQ(column("v_utca"), "Szolnoki");
+    EXPECT_EQ(f.run().printVariant, "O");
+}
+
 TEST_F(BuyerData, LockedOnceTheBuyerHasATicketUnlessFOnCancel) {
     f.exec("INSERT INTO fjfej (f_bszam, f_akod, f_tipus) VALUES ('20240001', '1', '1')");
     open([&](TForm17& s) {

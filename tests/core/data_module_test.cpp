@@ -100,6 +100,20 @@ TEST_F(DataModule, LocateByPrefixAndCase) {
     EXPECT_EQ(seen, 4);
 }
 
+TEST_F(DataModule, AnEmptyResultStaysAtBothEndsWhateverTheMove) {
+    Query& r = q("ZQ30");
+    r.setSql("SELECT * FROM ostermelo");
+    r.open();
+    for (void (Query::*move)() : {&Query::first, &Query::prior, &Query::next, &Query::last}) {
+        (r.*move)();
+        EXPECT_TRUE(r.eof());
+        EXPECT_TRUE(r.bof());
+        EXPECT_EQ(r.recNo(), -1);
+        EXPECT_EQ(r.text("O_NEV"), "");
+        EXPECT_EQ(r.number("O_SZJA"), 0);
+    }
+}
+
 TEST_F(DataModule, RollbackUndoesEarlierUncommittedDeleteAndCommitClosesResults) {
     f.exec("INSERT INTO fjsor (s_bszam, s_brutto) VALUES ('20240001', 5)");
     Query& d = q("ZQ21");

@@ -72,6 +72,7 @@ TEST_F(MainMenu, ChoosingABuyerOpensTheMenuAndNamesTheBuyer) {
     EXPECT_EQ(f.run().buyerCode, "1");
     EXPECT_EQ(f.run().typeTicket, "1");
     EXPECT_EQ(f.run().typeVoiding, "4");
+    EXPECT_EQ(f.run().printVariant, "");  // the buyer prints the plain "FjLista7.frf"
     const QString name = f.scalar("SELECT v_neve FROM atvevo WHERE v_akod = '1'");
     EXPECT_EQ(window.windowTitle(), "Termaro - " + name.left(25) + " Verzió: 24.00 2006-2024");
     EXPECT_EQ(selection.windowTitle(), window.windowTitle());
@@ -89,4 +90,29 @@ TEST_F(MainMenu, SelectionStartsOnTheLastBuyer) {
     EXPECT_EQ(selection.buyerList()->currentIndex(), 1);
     EXPECT_EQ(f.run().buyerCode, "2");
     EXPECT_EQ(f.run().printVariant, "L");
+    // Closing the dialog while the list has the focus applies the choice; the title is whole
+    // even with no main window shown.
+    EXPECT_EQ(f.run().typeTicket, "1");
+    EXPECT_EQ(selection.windowTitle(),
+              "Termaro - " + QStringLiteral("Bodnár Zsolt egyéni vállalkozó").left(25) +
+                  " Verzió: 24.00 2006-2024");
+}
+
+TEST_F(MainMenu, ExitCommitsPendingWorkAndDisconnects) {
+    window.show();
+    Query& w = f.data().query("ZQ50");
+    w.setSql("UPDATE sorszam SET a_fjbszam = '20269999' WHERE a_akod = '1'");
+    w.execSql();  // like a start number: waits for the next commit
+    window.menuAction("Kilépés")->trigger();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_FALSE(f.data().connected());
+    EXPECT_TRUE(f.ui.messages.isEmpty()) << f.ui.messages.join("|").toStdString();
+
+    RunValues run;
+    TData again(run);
+    again.connect(f.folder() + "/termaro.fdb");
+    Query& r = again.query("ZQ50");
+    r.setSql("SELECT a_fjbszam FROM sorszam WHERE a_akod = '1'");
+    r.open();
+    EXPECT_EQ(r.text("a_fjbszam"), "20269999");
 }
