@@ -13,6 +13,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "core/clock.h"
 #include "core/navigator.h"
 #include "core/query_model.h"
 #include "core/widgets.h"
@@ -62,7 +63,7 @@ void TForm14::onShow() {
 }
 
 void TForm14::setPeriodToThisYear() {
-    const QString year = dateText(QDate::currentDate()).left(4);
+    const QString year = dateText(clockNow().date()).left(4);
     m_fromDate->setDate(parseDate(year + QStringLiteral(".01.01")));
     m_toDate->setDate(parseDate(year + QStringLiteral(".12.31")));
 }

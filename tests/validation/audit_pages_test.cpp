@@ -9,6 +9,7 @@
 #include <QTabWidget>
 #include <QTableView>
 
+#include "core/clock.h"
 #include "core/query.h"
 #include "support/app_fixture.h"
 #include "validation/data_checks_screen.h"
@@ -143,7 +144,8 @@ TEST_F(AuditPagesTest, PagesButtonsAndTheirEnableRules) {
     EXPECT_EQ(report(ticketPage()), QString());
 
     // The period starts as the current year, and again when the screen is shown.
-    const int year = QDate::currentDate().year();
+    setClockForTests(QDateTime(QDate(2031, 6, 15), QTime(10, 0)));
+    const int year = 2031;
     auto* from = m_screen.findChild<QDateEdit*>(QStringLiteral("fromDate"));
     auto* to = m_screen.findChild<QDateEdit*>(QStringLiteral("toDate"));
     from->setDate(QDate(2001, 5, 5));
@@ -151,6 +153,7 @@ TEST_F(AuditPagesTest, PagesButtonsAndTheirEnableRules) {
     EXPECT_EQ(from->date(), QDate(year, 1, 1));
     EXPECT_EQ(to->date(), QDate(year, 12, 31));
     EXPECT_EQ(from->displayFormat(), QStringLiteral("yyyy.MM.dd"));
+    setClockForTests({});
 
     // "Ellenörzés" waits for its own page's collection; ZQ20 is shared, so a collection on one
     // page takes the other page's check away until that page collects again.
