@@ -52,8 +52,13 @@ void TForm31::collect() {
     q.close();
     q.clearSql();
     if (m_collectedPerProduct) {
-        q.addSql(QStringLiteral("select fjfej.f_fizkelt, fjsor.s_megnevezes, "
-                                "sum(fjsor.s_vetelar) as v_kifiz2"));
+        // napi_osszesen: the day's total, printed under the day's products.
+        q.addSql(
+            QStringLiteral("select fjfej.f_fizkelt, fjsor.s_megnevezes, "
+                           "sum(fjsor.s_vetelar) as v_kifiz2,"));
+        q.addSql(
+            QStringLiteral("       sum(sum(fjsor.s_vetelar)) over (partition by "
+                           "fjfej.f_fizkelt) as napi_osszesen"));
         q.addSql(QStringLiteral("  from fjfej left join fjsor on fjfej.f_bszam = fjsor.s_bszam"));
         q.addSql(QStringLiteral(" where (fjfej.f_utal <> :p2) AND (f_akod = :p1)"));
         q.addSql(QStringLiteral(" group by fjfej.f_fizkelt, fjsor.s_megnevezes"));
@@ -75,11 +80,12 @@ void TForm31::print() {
     openCurrentBuyer(app());
     Query& q = rows();
     const int current = q.recNo();
-    const QString field = m_collectedPerProduct ? QStringLiteral("v_kifiz2") : QStringLiteral("v_kifiz1");
+    const QString field =
+        m_collectedPerProduct ? QStringLiteral("v_kifiz2") : QStringLiteral("v_kifiz1");
     data().reportVariables()[QStringLiteral("v_osszesen")] = numberText(columnSum(q, field));
     if (current >= 0) q.moveTo(current);
-    reportRequest(app(), ReportComponent::frNyomtat,
-                  m_collectedPerProduct ? QStringLiteral("FjLista11.frf")
-                                        : QStringLiteral("FjLista10.frf"),
-                  false);
+    reportRequest(
+        app(), ReportComponent::frNyomtat,
+        m_collectedPerProduct ? QStringLiteral("FjLista11.frf") : QStringLiteral("FjLista10.frf"),
+        false);
 }

@@ -101,8 +101,7 @@ void TForm33::print() {
     if (m_producerCode.isEmpty()) return;
     // The template reads the producer from ZQ30; the list may have moved since the choice.
     Query& producers = data().query("ZQ30");
-    if (!producers.active() ||
-        producers.text(QStringLiteral("O_KOD")) != m_producerCode) {
+    if (!producers.active() || producers.text(QStringLiteral("O_KOD")) != m_producerCode) {
         TForm4::reload(app());
         producers.locate(QStringLiteral("O_KOD"), m_producerCode, false, false);
     }

@@ -64,8 +64,8 @@ TForm12::TForm12(App& app, QWidget* parent)
     choices()->addWidget(orderBox);
 
     m_period->onChange(this, [this] { invalidate(); });
-    enableEnterNavigation(QList<QWidget*>{m_period->fromEdit(), m_period->toEdit(), m_orders.first(),
-                           collectButton(), printButton()});
+    enableEnterNavigation(QList<QWidget*>{m_period->fromEdit(), m_period->toEdit(),
+                                          m_orders.first(), collectButton(), printButton()});
 }
 
 int TForm12::chosenOrder() const {

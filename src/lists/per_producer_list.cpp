@@ -82,10 +82,10 @@ void TForm19::openProducerGroup() {
         q.bindDate(QStringLiteral("p2"), m_period->to());
         q.bindText(QStringLiteral("p3"), run().buyerCode);
     };
-    const QString filter =
-        QStringLiteral(" WHERE (f_ostermkod IS NOT DISTINCT FROM :p0)"
-                       "   AND (%1 >= :p1 AND %1 <= :p2) AND (f_akod = :p3)")
-            .arg(date);
+    const QString filter = QStringLiteral(
+                               " WHERE (f_ostermkod IS NOT DISTINCT FROM :p0)"
+                               "   AND (%1 >= :p1 AND %1 <= :p2) AND (f_akod = :p3)")
+                               .arg(date);
 
     Query& total = data().query("ZQ80");
     total.close();
@@ -128,18 +128,16 @@ void TForm19::print() {
         if (producers.active() && !producers.eof()) openProducerGroup();
     };
     ScopedUserDatasets datasets(data());
-    datasets.set(QStringLiteral("frUserDataset3"), {[&producers, producerChanged] {
-                                                        if (producers.active()) producers.first();
-                                                        producerChanged();
-                                                    },
-                                                    [&producers, producerChanged] {
-                                                        if (producers.active()) producers.next();
-                                                        producerChanged();
-                                                    },
-                                                    [&producers] {
-                                                        return !producers.active() ||
-                                                               producers.eof();
-                                                    }});
+    datasets.set(QStringLiteral("frUserDataset3"),
+                 {[&producers, producerChanged] {
+                      if (producers.active()) producers.first();
+                      producerChanged();
+                  },
+                  [&producers, producerChanged] {
+                      if (producers.active()) producers.next();
+                      producerChanged();
+                  },
+                  [&producers] { return !producers.active() || producers.eof(); }});
     datasets.set(QStringLiteral("frUserDataset4"), queryRoutines(data().query("ZQ21")));
     reportRequest(app(), ReportComponent::frNyomtat, QStringLiteral("FjLista8.frf"), false);
 }

@@ -85,8 +85,8 @@ TForm30::TForm30(App& app, QWidget* parent)
     choices()->addWidget(m_detailed);
     choices()->addWidget(
         new QLabel(QStringLiteral("Csoportositás: A felvásárlás dátum hónapja alapján"), this));
-    choices()->addWidget(new QLabel(
-        QStringLiteral("Átlagár: nettó felvásárlási ár osztva mennyiséggel"), this));
+    choices()->addWidget(
+        new QLabel(QStringLiteral("Átlagár: nettó felvásárlási ár osztva mennyiséggel"), this));
 
     collectButton()->setEnabled(false);
     onClick(choose, [this] { chooseProducer(); });
@@ -162,12 +162,15 @@ void TForm30::collect() {
     q.clearSql();
     q.addSql(QStringLiteral("select ") + line +
              QStringLiteral("fjfej.f_ostermkod, ostermelo.o_nev,"));
-    q.addSql(QStringLiteral("       extract( month from fjfej.f_felvkelt) as ho, "
-                            "fjsor.s_megnevezes, sum(fjsor.s_netto) as v_menny,"));
+    q.addSql(
+        QStringLiteral("       extract( month from fjfej.f_felvkelt) as ho, "
+                       "fjsor.s_megnevezes, sum(fjsor.s_netto) as v_menny,"));
     q.addSql(QStringLiteral("       sum(fjsor.s_felvar) as v_felvar,"));
-    q.addSql(QStringLiteral("       sum(fjsor.s_felvar)/NULLIF(sum(fjsor.s_netto), 0) as v_atlar,"));
-    q.addSql(QStringLiteral("       sum(fjsor.s_kompfelar) as v_felar, "
-                            "sum(fjsor.s_vetelar) as v_vetelar"));
+    q.addSql(
+        QStringLiteral("       sum(fjsor.s_felvar)/NULLIF(sum(fjsor.s_netto), 0) as v_atlar,"));
+    q.addSql(
+        QStringLiteral("       sum(fjsor.s_kompfelar) as v_felar, "
+                       "sum(fjsor.s_vetelar) as v_vetelar"));
     q.addSql(QStringLiteral("  from fjfej left join fjsor on fjfej.f_bszam = fjsor.s_bszam"));
     q.addSql(QStringLiteral("  left join ostermelo on fjfej.f_ostermkod = ostermelo.o_kod"));
     q.addSql(QStringLiteral(" WHERE (fjfej.f_ostermkod = :p1) AND (f_akod = :p2)"));

@@ -9,8 +9,8 @@
 
 namespace {
 const QList<GridColumn> gridColumns = {
-    {"s_megnevezes", "Megnevezés", 220}, {"ho", "Hó", 40},
-    {"v_menny", "Mennyiség", 100},       {"v_atlar", "Átlagár", 90},
+    {"s_megnevezes", "Megnevezés", 220},  {"ho", "Hó", 40},
+    {"v_menny", "Mennyiség", 100},        {"v_atlar", "Átlagár", 90},
     {"v_felvar", "Felvásárlási ár", 120}, {"v_kifiz", "Kifizetett", 120},
 };
 }  // namespace
@@ -41,8 +41,9 @@ void TForm32::collect() {
     Query& q = rows();
     q.close();
     q.clearSql();
-    q.addSql(QStringLiteral("select sum(fjsor.s_felvar) as v_felvar, "
-                            "sum(fjsor.s_vetelar) as v_kifiz"));
+    q.addSql(
+        QStringLiteral("select sum(fjsor.s_felvar) as v_felvar, "
+                       "sum(fjsor.s_vetelar) as v_kifiz"));
     q.addSql(QStringLiteral("  from fjsor left join fjfej on fjfej.f_bszam = fjsor.s_bszam"));
     q.addSql(QStringLiteral(" WHERE f_akod = :p1 group by fjfej.f_akod"));
     q.bindText(QStringLiteral("p1"), run().buyerCode);
@@ -53,19 +54,31 @@ void TForm32::collect() {
 
     // The average of a group whose quantity adds up to nothing (a ticket and its voiding in one
     // month) is empty, not a division error that would stop the whole statistics.
-    const QString groups = m_collectedYearTotals
-                               ? QStringLiteral("fjsor.s_megnevezes")
-                               : QStringLiteral("fjsor.s_megnevezes, "
-                                                "extract( month from fjfej.f_felvkelt)");
+    const QString groups = m_collectedYearTotals ? QStringLiteral("fjsor.s_megnevezes")
+                                                 : QStringLiteral(
+                                                       "fjsor.s_megnevezes, "
+                                                       "extract( month from fjfej.f_felvkelt)");
     q.close();
     q.clearSql();
     q.addSql(QStringLiteral("select fjsor.s_megnevezes, ") +
-             (m_collectedYearTotals ? QString()
-                                    : QStringLiteral("extract( month from fjfej.f_felvkelt) as ho, ")) +
+             (m_collectedYearTotals
+                  ? QString()
+                  : QStringLiteral("extract( month from fjfej.f_felvkelt) as ho, ")) +
              QStringLiteral("sum(fjsor.s_netto) as v_menny,"));
-    q.addSql(QStringLiteral("       sum(fjsor.s_felvar)/NULLIF(sum(fjsor.s_netto), 0) as v_atlar,"));
-    q.addSql(QStringLiteral("       sum(fjsor.s_felvar) as v_felvar, "
-                            "sum(fjsor.s_vetelar) as v_kifiz"));
+    q.addSql(
+        QStringLiteral("       sum(fjsor.s_felvar)/NULLIF(sum(fjsor.s_netto), 0) as v_atlar,"));
+    q.addSql(
+        QStringLiteral("       sum(fjsor.s_felvar) as v_felvar, "
+                       "sum(fjsor.s_vetelar) as v_kifiz"));
+    if (!m_collectedYearTotals) {
+        // The product's totals over its months, printed under the months.
+        q.addSql(QStringLiteral(
+            "     , sum(sum(fjsor.s_netto)) over (partition by fjsor.s_megnevezes) as t_menny,"));
+        q.addSql(QStringLiteral(
+            "       sum(sum(fjsor.s_felvar)) over (partition by fjsor.s_megnevezes) as t_felvar,"));
+        q.addSql(QStringLiteral(
+            "       sum(sum(fjsor.s_vetelar)) over (partition by fjsor.s_megnevezes) as t_kifiz"));
+    }
     q.addSql(QStringLiteral("  from fjsor left join fjfej on fjfej.f_bszam = fjsor.s_bszam"));
     q.addSql(QStringLiteral(" where fjfej.f_akod = :p1"));
     q.addSql(QStringLiteral(" group by ") + groups);
@@ -77,8 +90,8 @@ void TForm32::collect() {
 
 void TForm32::print() {
     openCurrentBuyer(app());
-    reportRequest(app(), ReportComponent::frNyomtat,
-                  m_collectedYearTotals ? QStringLiteral("FjLista13.frf")
-                                        : QStringLiteral("FjLista12.frf"),
-                  false);
+    reportRequest(
+        app(), ReportComponent::frNyomtat,
+        m_collectedYearTotals ? QStringLiteral("FjLista13.frf") : QStringLiteral("FjLista12.frf"),
+        false);
 }
