@@ -75,12 +75,14 @@ int TForm12::chosenOrder() const {
     return 0;
 }
 
+// Lines and headers are joined inner where the filter needs the header anyway (the same rows as
+// an outer join), so the database may start from the headers of the period.
 void TForm12::collect() {
     Query& q = rows();
     q.close();
     q.clearSql();
     q.addSql(QStringLiteral("SELECT s_akod, SUM(s_vetelar) AS m_osszesen"));
-    q.addSql(QStringLiteral("  FROM fjsor LEFT JOIN fjfej ON s_bszam = f_bszam"));
+    q.addSql(QStringLiteral("  FROM fjsor JOIN fjfej ON s_bszam = f_bszam"));
     q.addSql(QStringLiteral(" WHERE (f_fizkelt >= :p1 AND f_fizkelt <= :p2) AND (s_akod = :p3)"));
     q.addSql(QStringLiteral(" GROUP BY s_akod"));
     q.bindDate(QStringLiteral("p1"), m_period->from());
@@ -91,7 +93,7 @@ void TForm12::collect() {
 
     q.close();
     q.clearSql();
-    q.addSql(QStringLiteral("SELECT * FROM fjsor LEFT JOIN fjfej ON s_bszam = f_bszam"));
+    q.addSql(QStringLiteral("SELECT * FROM fjsor JOIN fjfej ON s_bszam = f_bszam"));
     q.addSql(QStringLiteral("  LEFT JOIN ostermelo ON f_ostermkod = o_kod"));
     q.addSql(QStringLiteral(" WHERE (f_fizkelt >= :p1 AND f_fizkelt <= :p2) AND (f_akod = :p3)"));
     q.addSql(QString::fromUtf8(listOrders[chosenOrder()].orderBy));

@@ -37,9 +37,11 @@ void TForm19::periodChanged() {
     rows().close();
 }
 
-// Producers are grouped by the ticket's producer code and joined to the register with a LEFT
-// JOIN, so the lines of a producer deleted after an unprinted ticket still print inside a group
-// and every group adds up to its printed sum.
+// Lines and headers are joined inner where the filter needs the header anyway (the same rows as
+// an outer join), so the database may start from the headers of the period. Producers are
+// grouped by the ticket's producer code and joined to the register with a LEFT JOIN, so the lines
+// of a producer deleted after an unprinted ticket still print inside a group and every group adds
+// up to its printed sum.
 void TForm19::collect() {
     const QString date = m_dateChoice->column();
     const auto bindPeriod = [this](Query& q) {
@@ -52,7 +54,7 @@ void TForm19::collect() {
     total.close();
     total.clearSql();
     total.addSql(QStringLiteral("SELECT s_akod, SUM(s_vetelar) AS m_osszesen"));
-    total.addSql(QStringLiteral("  FROM fjsor LEFT JOIN fjfej ON s_bszam = f_bszam"));
+    total.addSql(QStringLiteral("  FROM fjsor JOIN fjfej ON s_bszam = f_bszam"));
     total.addSql(QStringLiteral(" WHERE (%1 >= :p1) AND (%1 <= :p2) AND (s_akod = :p3)").arg(date));
     total.addSql(QStringLiteral(" GROUP BY s_akod"));
     bindPeriod(total);
@@ -64,7 +66,7 @@ void TForm19::collect() {
     producers.clearSql();
     producers.addSql(
         QStringLiteral("SELECT f_ostermkod AS o_kod, o_nev, SUM(s_vetelar) AS nevosszesen"));
-    producers.addSql(QStringLiteral("  FROM fjsor LEFT JOIN fjfej ON s_bszam = f_bszam"));
+    producers.addSql(QStringLiteral("  FROM fjsor JOIN fjfej ON s_bszam = f_bszam"));
     producers.addSql(QStringLiteral("  LEFT JOIN ostermelo ON f_ostermkod = o_kod"));
     producers.addSql(
         QStringLiteral(" WHERE (%1 >= :p1) AND (%1 <= :p2) AND (s_akod = :p3)").arg(date));
@@ -82,16 +84,19 @@ void TForm19::openProducerGroup() {
         q.bindDate(QStringLiteral("p2"), m_period->to());
         q.bindText(QStringLiteral("p3"), run().buyerCode);
     };
+    // The producer's tickets are found by the producer code alone: the other filters are written
+    // as expressions, since an index on the buyer or the date would be read whole again for
+    // every producer.
     const QString filter = QStringLiteral(
                                " WHERE (f_ostermkod IS NOT DISTINCT FROM :p0)"
-                               "   AND (%1 >= :p1 AND %1 <= :p2) AND (f_akod = :p3)")
+                               "   AND (%1 + 0 >= :p1 AND %1 + 0 <= :p2) AND (f_akod || '' = :p3)")
                                .arg(date);
 
     Query& total = data().query("ZQ80");
     total.close();
     total.clearSql();
     total.addSql(QStringLiteral("SELECT f_ostermkod AS o_kod, SUM(s_vetelar) AS nevosszesen"));
-    total.addSql(QStringLiteral("  FROM fjsor LEFT JOIN fjfej ON s_bszam = f_bszam"));
+    total.addSql(QStringLiteral("  FROM fjsor JOIN fjfej ON s_bszam = f_bszam"));
     total.addSql(filter);
     total.addSql(QStringLiteral(" GROUP BY f_ostermkod"));
     bind(total);
@@ -100,7 +105,7 @@ void TForm19::openProducerGroup() {
     Query& lines = data().query("ZQ21");
     lines.close();
     lines.clearSql();
-    lines.addSql(QStringLiteral("SELECT * FROM fjsor LEFT JOIN fjfej ON s_bszam = f_bszam"));
+    lines.addSql(QStringLiteral("SELECT * FROM fjsor JOIN fjfej ON s_bszam = f_bszam"));
     lines.addSql(QStringLiteral("  LEFT JOIN ostermelo ON f_ostermkod = o_kod"));
     lines.addSql(filter);
     lines.addSql(QStringLiteral(" ORDER BY s_megnevezes, %1, s_bszam, id_fjsor").arg(date));

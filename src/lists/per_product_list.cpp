@@ -41,6 +41,8 @@ void TForm13::periodChanged() {
     rows().close();
 }
 
+// Lines and headers are joined inner where the filter needs the header anyway (the same rows as
+// an outer join), so the database may start from the headers of the period.
 void TForm13::collect() {
     const QString date = m_dateChoice->column();
     const auto bindPeriod = [this](Query& q) {
@@ -53,7 +55,7 @@ void TForm13::collect() {
     total.close();
     total.clearSql();
     total.addSql(QStringLiteral("SELECT s_akod, SUM(s_vetelar) AS m_osszesen"));
-    total.addSql(QStringLiteral("  FROM fjsor LEFT JOIN fjfej ON s_bszam = f_bszam"));
+    total.addSql(QStringLiteral("  FROM fjsor JOIN fjfej ON s_bszam = f_bszam"));
     total.addSql(QStringLiteral(" WHERE (%1 >= :p1) AND (%1 <= :p2) AND (f_akod = :p3)").arg(date));
     total.addSql(QStringLiteral(" GROUP BY s_akod"));
     bindPeriod(total);
@@ -65,7 +67,7 @@ void TForm13::collect() {
     products.clearSql();
     products.addSql(QStringLiteral(
         "SELECT s_megnevezes, SUM(s_netto) AS mennyiseg, SUM(s_vetelar) AS kifizetett"));
-    products.addSql(QStringLiteral("  FROM fjsor LEFT JOIN fjfej ON s_bszam = f_bszam"));
+    products.addSql(QStringLiteral("  FROM fjsor JOIN fjfej ON s_bszam = f_bszam"));
     products.addSql(QStringLiteral("  LEFT JOIN ostermelo ON f_ostermkod = o_kod"));
     products.addSql(
         QStringLiteral(" WHERE (%1 >= :p1) AND (%1 <= :p2) AND (f_akod = :p3)").arg(date));
@@ -82,9 +84,13 @@ void TForm13::openProductLines() {
     lines.clearSql();
     lines.addSql(QStringLiteral("SELECT * FROM fjsor LEFT JOIN fjfej ON s_bszam = f_bszam"));
     lines.addSql(QStringLiteral("  LEFT JOIN ostermelo ON f_ostermkod = o_kod"));
-    // A NULL name is a group of its own too, so its lines print under it.
+    // A NULL name is a group of its own too, so its lines print under it. The lines are found by
+    // name and each header by its number alone: the header's filters are written as expressions,
+    // since an index on the buyer or the date would be read whole again for every line.
     lines.addSql(QStringLiteral(" WHERE (s_megnevezes IS NOT DISTINCT FROM :p0)"));
-    lines.addSql(QStringLiteral("   AND (%1 >= :p1) AND (%1 <= :p2) AND (f_akod = :p3)").arg(date));
+    lines.addSql(
+        QStringLiteral("   AND (%1 + 0 >= :p1) AND (%1 + 0 <= :p2) AND (f_akod || '' = :p3)")
+            .arg(date));
     lines.addSql(QStringLiteral(" ORDER BY %1, s_bszam, id_fjsor").arg(date));
     bindKey(lines, QStringLiteral("p0"), rows().value(QStringLiteral("s_megnevezes")));
     lines.bindDate(QStringLiteral("p1"), m_period->from());
