@@ -105,6 +105,7 @@ void TForm33::print() {
         TForm4::reload(app());
         producers.locate(QStringLiteral("O_KOD"), m_producerCode, false, false);
     }
+    openCurrentBuyer(app());  // the buyer's side of the contract
     QVariantMap& v = data().reportVariables();
     for (int i = 0; i < m_fields.size(); ++i) {
         v[QString::fromLatin1(contractFields[i].variable)] = m_fields.at(i)->text();

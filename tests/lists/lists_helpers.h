@@ -9,6 +9,7 @@
 
 #include "core/query.h"
 #include "registers/registers_helpers.h"
+#include "report/report_painter.h"
 #include "support/app_fixture.h"
 
 // A small year of the buyer "1" (2025), each case of the lists in it:
@@ -119,8 +120,12 @@ inline QStringList column(Query& q, const QString& field) {
 }
 
 // Compares a prepared report's pages with tests/lists/golden/<name>.txt; with
-// TERMARO_WRITE_GOLDEN=1 in the environment the file is written instead.
+// TERMARO_WRITE_GOLDEN=1 in the environment the file is written instead. TERMARO_PDF_FOLDER
+// names a folder to write each report's PDF into, for looking at the paper.
 inline void expectGolden(const ReportJob& job, const QString& name) {
+    if (const QString pdfs = qEnvironmentVariable("TERMARO_PDF_FOLDER"); !pdfs.isEmpty()) {
+        writePdf(*job.pageModel, pdfs + '/' + QString(name).replace(".txt", ".pdf"));
+    }
     const QString path = QStringLiteral(TERMARO_SOURCE_DIR "/tests/lists/golden/") + name;
     const QString text = job.pageTexts.join("\f\n");
     QFile file(path);
