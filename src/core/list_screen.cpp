@@ -7,6 +7,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "core/clock.h"
 #include "core/navigator.h"
 #include "core/query.h"
 
@@ -102,8 +103,7 @@ QString PeriodFields::toText() const {
 }
 
 int currentYear() {
-    // The one place the lists read the date.
-    return QDate::currentDate().year();
+    return clockNow().date().year();
 }
 
 QString totalText(const Query& query, const QString& field) {
