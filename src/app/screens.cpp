@@ -4,15 +4,22 @@
 #include "core/buyer_data.h"
 #include "core/buyer_selection.h"
 #include "core/main_window.h"
-#include "registers/producer_list.h"
-#include "registers/product_list.h"
-#include "tickets/ticket_list.h"
-#include "tickets/year_opening.h"
+#include "lists/cash_daily_list.h"
+#include "lists/contract_print.h"
+#include "lists/itemised_list.h"
+#include "lists/per_producer_list.h"
+#include "lists/per_product_list.h"
+#include "lists/producer_by_month.h"
+#include "lists/statistics.h"
 #include "maintenance/about_box.h"
 #include "maintenance/backup_screen.h"
 #include "maintenance/help_screen.h"
 #include "maintenance/remote_support.h"
 #include "maintenance/send_data.h"
+#include "registers/producer_list.h"
+#include "registers/product_list.h"
+#include "tickets/ticket_list.h"
+#include "tickets/year_opening.h"
 #include "validation/data_checks_screen.h"
 
 namespace {
@@ -44,6 +51,20 @@ void wireScreens(MainWindow& window, App& app) {
                      [&app] { openScreen<TForm26>(app); });
     window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Adatok küldése"),
                      [&app] { openScreen<TForm27>(app); });
+    window.setScreen(QStringLiteral("Bevallás"), QStringLiteral("Bevallás lista"),
+                     [&app] { openScreen<TForm12>(app); });
+    window.setScreen(QStringLiteral("Listák"), QStringLiteral("Termékenkénti lista"),
+                     [&app] { openScreen<TForm13>(app); });
+    window.setScreen(QStringLiteral("Listák"), QStringLiteral("Östermelönkénti lista"),
+                     [&app] { openScreen<TForm19>(app); });
+    window.setScreen(QStringLiteral("Listák"), QStringLiteral("Östermelö havi bontásban"),
+                     [&app] { openScreen<TForm30>(app); });
+    window.setScreen(QStringLiteral("Listák"), QStringLiteral("Kp. napi lista"),
+                     [&app] { openScreen<TForm31>(app); });
+    window.setScreen(QStringLiteral("Listák"), QStringLiteral("Statisztika"),
+                     [&app] { openScreen<TForm32>(app); });
+    window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Szerzödés"),
+                     [&app] { openScreen<TForm33>(app); });
     window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Átvevő beállítás"), [&app] {
         TForm17 screen(app);
         if (screen.fill()) app.ui().showModal(screen);
