@@ -210,8 +210,10 @@ void ReportPreview::print() {
 
 void ReportPreview::saveAsPdf() {
     if (!m_job.pageModel) return;
-    const QString proposed =
-        QDir::current().filePath(QFileInfo(m_job.templateFile).completeBaseName() + ".pdf");
+    const QString name = m_job.documentName.isEmpty()
+                             ? QFileInfo(m_job.templateFile).completeBaseName()
+                             : m_job.documentName;
+    const QString proposed = QDir::current().filePath(name + ".pdf");
     QString fileName = m_hooks.pdfFileName ? m_hooks.pdfFileName(proposed)
                                            : QFileDialog::getSaveFileName(
                                                  this, QStringLiteral("Mentés PDF-be"), proposed,
