@@ -16,6 +16,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "core/clock.h"
 #include "core/elided_label.h"
 #include "core/navigator.h"
 #include "core/query_model.h"
@@ -413,7 +414,7 @@ void TForm9::startNewTicket(const QString& number) {
         ui().message(cleanupFailed);
 
     openLines();
-    const QString today = dateText(QDate::currentDate());
+    const QString today = dateText(clockNow().date());
     for (const char* date : {"F_KELT", "F_FELVKELT", "F_FIZKELT"})
         m_fields.value(QString::fromLatin1(date))->setText(today);
     m_fields.value("F_OSTERMKOD")->clear();
