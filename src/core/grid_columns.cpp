@@ -10,7 +10,8 @@ void fitColumnsToContent(QTableView* view) {
     for (int column = 0; column < header->count(); ++column) {
         if (view->isColumnHidden(column)) continue;
         const int wanted =
-            std::max(header->sectionSizeHint(column), view->sizeHintForColumn(column));
+            std::max(header->sectionSizeHint(column),
+                     static_cast<const QAbstractItemView*>(view)->sizeHintForColumn(column));
         const int width = std::max(view->columnWidth(column), std::min(wanted, cap));
         if (width != view->columnWidth(column)) view->setColumnWidth(column, width);
     }

@@ -66,7 +66,7 @@ protected:
             return true;
         }
         for (QPushButton* b : m_screen->findChildren<QPushButton*>()) {
-            if (b->text() == QLatin1String("Kiválaszt") && b->isVisible() && b->isEnabled()) {
+            if (b->text() == QStringLiteral("Kiválaszt") && b->isVisible() && b->isEnabled()) {
                 b->click();
                 return true;
             }
