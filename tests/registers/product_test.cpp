@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QLabel>
+#include <QLayout>
 #include <QTableView>
 #include <QTest>
 
