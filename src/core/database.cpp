@@ -158,6 +158,45 @@ void Cursor::close() {
     m_statement = nullptr;
 }
 
+std::vector<FieldType> Cursor::fieldTypes() const {
+    std::vector<FieldType> types;
+    types.reserve(m_columns.size());
+    for (const Column& c : m_columns) {
+        switch (c.type) {
+            case SQL_VARYING:
+            case SQL_TEXT:
+            case SQL_BLOB:
+                types.push_back(FieldType::Text);
+                break;
+            case SQL_SHORT:
+            case SQL_LONG:
+            case SQL_INT64:
+                types.push_back(c.scale < 0 ? FieldType::Decimal : FieldType::Integer);
+                break;
+            case SQL_FLOAT:
+            case SQL_DOUBLE:
+            case SQL_D_FLOAT:
+                types.push_back(FieldType::Double);
+                break;
+            case SQL_TYPE_DATE:
+                types.push_back(FieldType::Date);
+                break;
+            case SQL_TIMESTAMP:
+                types.push_back(FieldType::Timestamp);
+                break;
+            case SQL_TYPE_TIME:
+                types.push_back(FieldType::Time);
+                break;
+            case SQL_BOOLEAN:
+                types.push_back(FieldType::Boolean);
+                break;
+            default:
+                types.push_back(FieldType::Other);
+        }
+    }
+    return types;
+}
+
 bool Cursor::fetch(QByteArray& row) {
     if (!m_resultSet) return false;
     const int result =

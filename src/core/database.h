@@ -27,11 +27,15 @@ struct ParsedSql {
 };
 ParsedSql parseNamedParameters(const QString& sql);
 
+// The kind of a result column, from the statement's metadata (exports write NULLs by it).
+enum class FieldType { Text, Integer, Decimal, Double, Date, Timestamp, Time, Boolean, Other };
+
 // An open result of a SELECT: fetches rows and packs each into a compact byte row.
 class Cursor {
 public:
     ~Cursor();
     const QStringList& fieldNames() const { return m_names; }
+    std::vector<FieldType> fieldTypes() const;
     // Fetches the next row into `row`; false at the end.
     bool fetch(QByteArray& row);
     void close();

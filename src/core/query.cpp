@@ -19,6 +19,7 @@ void Query::close() {
     m_rows.clear();
     m_rows.shrink_to_fit();
     m_fields.clear();
+    m_fieldTypes.clear();
     m_active = false;
     m_current = -1;
     m_eof = m_bof = true;
@@ -82,6 +83,7 @@ void Query::open() {
     const ParsedSql parsed = parseNamedParameters(sql());
     m_cursor = m_db.open(parsed.sql, positional(parsed, m_params));
     m_fields = m_cursor->fieldNames();
+    m_fieldTypes = m_cursor->fieldTypes();
     m_active = true;
     fetchMore(firstChunk);
     m_current = m_rows.empty() ? -1 : 0;

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/database.h"
 #include "core/value.h"
 
 class Database;
@@ -63,6 +64,8 @@ public:
     // Fields, by name case-insensitively. A missing column throws; an empty result reads NULL.
     int fieldCount() const { return static_cast<int>(m_fields.size()); }
     QString fieldName(int column) const { return m_fields.at(column); }
+    // The column's type from the open result's metadata.
+    FieldType fieldType(int column) const { return m_fieldTypes.at(column); }
     int fieldIndex(const QString& name) const;
     bool hasField(const QString& name) const { return fieldIndex(name) >= 0; }
     Value value(const QString& name) const;
@@ -93,6 +96,7 @@ private:
     std::map<QString, Value> m_params;  // keyed by lower-case name
     std::unique_ptr<Cursor> m_cursor;
     QStringList m_fields;
+    std::vector<FieldType> m_fieldTypes;
     std::vector<QByteArray> m_rows;  // each row packed by Cursor
     bool m_active = false;
     int m_current = -1;

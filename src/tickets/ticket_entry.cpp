@@ -15,6 +15,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "core/clock.h"
 #include "core/navigator.h"
 #include "core/query_model.h"
 #include "core/value.h"
@@ -408,7 +409,7 @@ void TForm9::startNewTicket(const QString& number) {
         ui().message(QStringLiteral("Hiba91: Fjsor DELETE törlése mert nem volt fejrésze "));
 
     openLines();
-    const QString today = dateText(QDate::currentDate());
+    const QString today = dateText(clockNow().date());
     for (const char* date : {"F_KELT", "F_FELVKELT", "F_FIZKELT"})
         m_fields.value(QString::fromLatin1(date))->setText(today);
     m_fields.value("F_OSTERMKOD")->clear();

@@ -11,6 +11,7 @@
 #include <set>
 #include <vector>
 
+#include "core/clock.h"
 #include "core/value.h"
 #include "core/widgets.h"
 #include "tickets/numbering.h"
@@ -120,7 +121,7 @@ QString TForm39::newNumber() const {
 }
 
 void TForm39::onShow() {
-    m_date->setText(dateText(QDate::currentDate()));
+    m_date->setText(dateText(clockNow().date()));
 
     // The selected row of the list is the ticket to void; the list has named it.
     Query& list = data().query("ZQ10");
