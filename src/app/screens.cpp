@@ -8,6 +8,11 @@
 #include "registers/product_list.h"
 #include "tickets/ticket_list.h"
 #include "tickets/year_opening.h"
+#include "maintenance/about_box.h"
+#include "maintenance/backup_screen.h"
+#include "maintenance/help_screen.h"
+#include "maintenance/remote_support.h"
+#include "maintenance/send_data.h"
 #include "validation/data_checks_screen.h"
 
 namespace {
@@ -29,6 +34,16 @@ void wireScreens(MainWindow& window, App& app) {
                      [&app] { openScreen<TForm38>(app); });
     window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Ellenörzés"),
                      [&app] { openScreen<TForm14>(app); });
+    window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Adatok mentése"),
+                     [&app] { openScreen<TForm35>(app); });
+    window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Sugó"),
+                     [&app] { openScreen<TForm21>(app); });
+    window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Névjegy"),
+                     [&app] { openScreen<TForm16>(app); });
+    window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Távsegitség"),
+                     [&app] { openScreen<TForm26>(app); });
+    window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Adatok küldése"),
+                     [&app] { openScreen<TForm27>(app); });
     window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Átvevő beállítás"), [&app] {
         TForm17 screen(app);
         if (screen.fill()) app.ui().showModal(screen);
