@@ -2,6 +2,10 @@
 
 #include <firebird/Interface.h>
 
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
 #include "core/guard.h"
 
 namespace {
@@ -16,8 +20,21 @@ int onFirebirdShutdown(const int reason, const int, void*) {
 }
 }  // namespace
 
+QTranslator* installQtHungarian(QCoreApplication& application) {
+    auto* translator = new QTranslator(&application);
+    if (!translator->load(QLocale(QLocale::Hungarian, QLocale::Hungary), QStringLiteral("qtbase"),
+                          QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return nullptr;
+    }
+    QCoreApplication::installTranslator(translator);
+    return translator;
+}
+
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Termaro"));
+    installQtHungarian(*this);
     ISC_STATUS_ARRAY status;
     fb_shutdown_callback(status, onFirebirdShutdown, fb_shut_postproviders, nullptr);
 }

@@ -3,6 +3,7 @@
 #include <firebird/Interface.h>
 
 #include <QStringList>
+#include <cerrno>
 #include <cstring>
 
 #include "core/errors.h"
@@ -35,6 +36,21 @@ QString statusText(IStatus* status) {
     char buffer[2048];
     master()->getUtilInterface()->formatStatus(buffer, sizeof buffer, status);
     return win1250::decode(buffer, static_cast<qsizetype>(std::strlen(buffer)));
+}
+
+// Whether the engine's error carries the operating system's "No such file or directory".
+bool namesMissingFile(IStatus* status) {
+    const intptr_t* v = status->getErrors();
+    while (v && *v != isc_arg_end) {
+        const intptr_t kind = *v++;
+        if (kind == isc_arg_cstring) {
+            v += 2;  // length and text
+            continue;
+        }
+        if (kind == isc_arg_unix && *v == ENOENT) return true;
+        ++v;
+    }
+    return false;
 }
 
 // Runs a Firebird call; its FbException becomes a DbError.
@@ -350,6 +366,10 @@ void Database::attach(const QString& path, const QString& user, const QString& p
         try {
             m_attachment = m_provider->attachDatabase(s, path.toLocal8Bit().constData(),
                                                       dpb->getBufferLength(s), dpb->getBuffer(s));
+        } catch (const FbException& e) {
+            dpb->dispose();
+            if (namesMissingFile(e.getStatus())) throw DatabaseMissing(statusText(e.getStatus()));
+            throw;
         } catch (...) {
             dpb->dispose();
             throw;

@@ -19,6 +19,12 @@ public:
     using AppError::AppError;
 };
 
+// The database file named at attach does not exist.
+class DatabaseMissing : public DbError {
+public:
+    using DbError::DbError;
+};
+
 // A text that does not convert to the number or date a step needs.
 class ConversionError : public AppError {
 public:

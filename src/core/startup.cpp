@@ -31,16 +31,31 @@ int splashMilliseconds() {
     return ok && ms >= 0 ? ms : 3000;
 }
 
+QString engineReason(const QString& text) {
+    QStringList parts;
+    for (QString part : text.split('\n', Qt::SkipEmptyParts)) {
+        if (part.startsWith('-')) part.remove(0, 1);
+        part = part.trimmed();
+        if (!part.isEmpty()) parts << part;
+    }
+    return parts.join(QStringLiteral(": "));
+}
+
 std::unique_ptr<App> startProgram(Ui& ui) {
     {
         SplashDialog splash(splashMilliseconds());
         splash.exec();
     }
+    const QString cannotStart =
+        QStringLiteral("Az adatbáziskezelöt nem találja.\rA program müködéséhez szükséges.");
     try {
         return App::start(ui);
-    } catch (const std::exception&) {
-        ui.notice(
-            QStringLiteral("Az adatbáziskezelöt nem találja.\rA program müködéséhez szükséges."));
-        return nullptr;
+    } catch (const DatabaseMissing&) {
+        ui.notice(cannotStart);
+    } catch (const std::exception& e) {
+        // Found but refused (in use by another copy, no permission, damaged): the engine's
+        // reason on a third line, so the user knows what to mend.
+        ui.notice(cannotStart + '\r' + engineReason(errorText(e)));
     }
+    return nullptr;
 }

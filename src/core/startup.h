@@ -19,6 +19,10 @@ protected:
 // How long the splash stays: 3000 ms, or TERMARO_SPLASH_MS when set (tests use 0).
 int splashMilliseconds();
 
+// The engine's multi-line error text as one line: "I/O error ...: Permission denied".
+QString engineReason(const QString& text);
+
 // Shows the splash, then connects. On failure tells the user the database cannot be reached
-// and returns nullptr: the program then ends.
+// (with the engine's reason on a third line unless the file is simply missing) and returns
+// nullptr: the program then ends.
 std::unique_ptr<App> startProgram(Ui& ui);

@@ -161,6 +161,17 @@ QString numberText(double v) {
     return s;
 }
 
+QString groupedIntegerText(std::int64_t v) {
+    const QString digits = QString::number(v).remove('-');
+    QString out = v < 0 ? QStringLiteral("-") : QString();
+    const qsizetype n = digits.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (i > 0 && (n - i) % 3 == 0) out += ' ';
+        out += digits.at(i);
+    }
+    return out;
+}
+
 double parseNumber(const QString& text) {
     QString t = text.trimmed();
     t.replace(',', '.');

@@ -46,6 +46,9 @@ private:
 
 // The text form of a number: general form, "," decimal separator, no trailing zeros.
 QString numberText(double v);
+// A whole number with its thousands separated by a blank, the Hungarian form, whatever the
+// system's locale says ("1 234 567", "-1 234").
+QString groupedIntegerText(std::int64_t v);
 // Parses an amount typed with "," (or ".") as decimal separator; throws ConversionError.
 double parseNumber(const QString& text);
 // Parses "yyyy.mm.dd" (also "yyyy.m.d"); throws ConversionError.

@@ -9,7 +9,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTabWidget>
@@ -20,6 +19,7 @@
 #include "core/elided_label.h"
 #include "core/navigator.h"
 #include "core/query_model.h"
+#include "core/value.h"
 #include "core/widgets.h"
 #include "core/write.h"
 #include "registers/producer_list.h"
@@ -106,7 +106,7 @@ QString plainInteger(double v) {
     return QString::number(static_cast<qint64>(roundHalfEven(v)));
 }
 QString groupedInteger(double v) {
-    return QLocale().toString(static_cast<qint64>(roundHalfEven(v)));
+    return groupedIntegerText(static_cast<qint64>(roundHalfEven(v)));
 }
 
 bool parsesAsNumber(const QString& text, double& value) {

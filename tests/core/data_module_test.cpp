@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QLocale>
 #include <QTemporaryDir>
+#include <limits>
 
 #include "core/database.h"
 #include "core/errors.h"
@@ -29,6 +31,22 @@ TEST(ValueText, FormsOfEachKind) {
     EXPECT_THROW(parseDate("2024.02.30"), ConversionError);
     EXPECT_EQ(parseDate("2024.2.5"), QDate(2024, 2, 5));
     EXPECT_DOUBLE_EQ(parseNumber("-1,25"), -1.25);
+}
+
+TEST(ValueText, GroupedIntegersUseABlankWhateverTheLocale) {
+    const QLocale previous;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));  // groups with ","
+    const std::pair<std::int64_t, const char*> cases[] = {
+        {0, "0"},
+        {999, "999"},
+        {1000, "1 000"},
+        {-1234, "-1 234"},
+        {297378, "297 378"},
+        {-100000, "-100 000"},
+        {1234567, "1 234 567"},
+        {std::numeric_limits<std::int64_t>::min(), "-9 223 372 036 854 775 808"}};
+    for (const auto& [value, text] : cases) EXPECT_EQ(groupedIntegerText(value), text) << value;
+    QLocale::setDefault(previous);
 }
 
 class DataModule : public ::testing::Test {

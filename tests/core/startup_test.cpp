@@ -1,18 +1,29 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QFile>
 #include <QMenu>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTranslator>
+#include <functional>
 
+#include "core/application.h"
 #include "core/buyer_selection.h"
+#include "core/firebird_lock.h"
 #include "core/main_window.h"
 #include "core/startup.h"
 #include "core/version.h"
 #include "support/app_fixture.h"
+#include "support/database_fixture.h"
 
 TEST(StartUp, MissingDatabaseTellsTheUserAndEnds) {
     QTemporaryDir empty;
@@ -23,6 +34,96 @@ TEST(StartUp, MissingDatabaseTellsTheUserAndEnds) {
     QDir::setCurrent(previous);
     EXPECT_EQ(ui.messages,
               QStringList{"Az adatbáziskezelöt nem találja.\rA program müködéséhez szükséges."});
+}
+
+// A database that is there but refused: the engine's reason follows on a third line.
+TEST(StartUp, RefusedDatabaseAddsTheEnginesReason) {
+    const QString notFound =
+        QStringLiteral("Az adatbáziskezelöt nem találja.\rA program müködéséhez szükséges.\r");
+    QTemporaryDir folder;
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(folder.path());
+
+    struct Case {
+        const char* name;
+        std::function<void()> prepare;
+        const char* reason;
+    };
+    QProcess otherCopy;
+    const Case cases[] = {
+        {"not a database",
+         [&] {
+             QFile file(folder.path() + "/termaro.fdb");
+             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+             file.write(QByteArray(8192, 'x'));
+         },
+         "not a valid database"},
+        {"in use by another copy",
+         [&] {
+             QFile::remove(folder.path() + "/termaro.fdb");
+             createDatabase(folder.path(), false);
+             // isql-fb keeps its attachment open while it waits for more input.
+             otherCopy.setWorkingDirectory(folder.path());
+             otherCopy.start("isql-fb", {"-q", "termaro.fdb"});
+             otherCopy.write("SELECT 'ready' FROM rdb$database;\n");
+             ASSERT_TRUE(otherCopy.waitForReadyRead(30000));
+         },
+         "already opened"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.prepare();
+        RecordingUi ui;
+        EXPECT_EQ(startProgram(ui), nullptr);
+        ASSERT_EQ(ui.messages.size(), 1);
+        EXPECT_TRUE(ui.messages[0].startsWith(notFound)) << ui.messages[0].toStdString();
+        const QString reason = ui.messages[0].mid(notFound.size());
+        EXPECT_TRUE(reason.contains(c.reason)) << reason.toStdString();
+        EXPECT_FALSE(reason.contains('\n') || reason.contains('\r'));
+    }
+    otherCopy.closeWriteChannel();
+    otherCopy.waitForFinished(30000);
+    QDir::setCurrent(previous);
+}
+
+TEST(StartUp, StandardDialogsSpeakHungarian) {
+    QTranslator* translator = installQtHungarian(*qApp);
+    ASSERT_NE(translator, nullptr) << "qtbase_hu.qm (qt6-translations-l10n) is missing";
+    QMessageBox box(QMessageBox::Question, "Termaro", "?", QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(box.button(QMessageBox::Yes)->text().remove('&'), "Igen");
+    EXPECT_EQ(box.button(QMessageBox::No)->text().remove('&'), "Nem");
+    QDialogButtonBox buttons(QDialogButtonBox::Cancel);
+    EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text().remove('&'), "Mégse");
+    QCoreApplication::removeTranslator(translator);
+    delete translator;
+}
+
+// An ordinary user cannot write Debian's /tmp/firebird: the engine then gets a folder of the
+// user's own, the same on every start.
+TEST(StartUp, FirebirdLockFolderIsOneTheUserCanWrite) {
+    const QByteArray before = qgetenv("FIREBIRD_LOCK");
+    QTemporaryDir scratch;
+    const QString notAFolder = scratch.path() + "/firebird";
+    QFile(notAFolder).open(QIODevice::WriteOnly);  // unusable even for root
+
+    qunsetenv("FIREBIRD_LOCK");
+    EXPECT_EQ(useWritableFirebirdLockFolder(scratch.path()), "");  // writable default stays
+    EXPECT_TRUE(qEnvironmentVariableIsEmpty("FIREBIRD_LOCK"));
+
+    const QString own = useWritableFirebirdLockFolder(notAFolder);
+    EXPECT_EQ(own, QDir::tempPath() + "/firebird-" + QString::number(::getuid()));
+    EXPECT_EQ(qEnvironmentVariable("FIREBIRD_LOCK"), own);
+    const QFileInfo info(own);
+    EXPECT_TRUE(info.isDir() && info.isWritable());
+    EXPECT_EQ(info.ownerId(), ::getuid());
+
+    qputenv("FIREBIRD_LOCK", "/somewhere/chosen");  // a choice made outside is kept
+    EXPECT_EQ(useWritableFirebirdLockFolder(notAFolder), "/somewhere/chosen");
+
+    if (before.isEmpty())
+        qunsetenv("FIREBIRD_LOCK");
+    else
+        qputenv("FIREBIRD_LOCK", before);
 }
 
 TEST(StartUp, VersionTextAndTitles) {

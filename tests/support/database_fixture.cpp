@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <stdexcept>
 
 QString repoDbFolder() {
@@ -30,17 +29,15 @@ void runSqlScript(const QString& folder, const QString& script) {
 }
 
 namespace {
-// Building a database with isql takes seconds; each test program builds each kind once and
-// copies the file for every test.
-const QString& templateDatabase(bool withDemo) {
-    static QTemporaryDir folders[2];
-    static QString built[2];
-    QString& path = built[withDemo ? 1 : 0];
-    if (path.isEmpty()) {
-        const QString folder = folders[withDemo ? 1 : 0].path();
-        runIsql(folder, {"-q", "-bail", "-i", repoDbFolder() + "/create.sql"});
-        if (withDemo) runSqlScript(folder, repoDbFolder() + "/demo.sql");
-        path = folder + "/termaro.fdb";
+// Building a database with isql takes seconds, so the build makes the empty and the demo database
+// once (scripts/make-test-databases) and every test copies one.
+QString templateDatabase(bool withDemo) {
+    const QString path = QStringLiteral(TERMARO_TEST_DATABASES) +
+                         (withDemo ? QStringLiteral("/demo") : QStringLiteral("/empty")) +
+                         QStringLiteral("/termaro.fdb");
+    if (!QFile::exists(path)) {
+        throw std::runtime_error("test database missing, build the test_databases target: " +
+                                 path.toStdString());
     }
     return path;
 }

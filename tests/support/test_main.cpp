@@ -3,7 +3,10 @@
 
 #include <QApplication>
 
+#include "core/firebird_lock.h"
+
 int main(int argc, char** argv) {
+    useWritableFirebirdLockFolder();  // before any attach, as the program does
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     if (qEnvironmentVariableIsEmpty("TERMARO_SPLASH_MS")) qputenv("TERMARO_SPLASH_MS", "0");
     QApplication app(argc, argv);

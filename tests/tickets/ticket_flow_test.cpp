@@ -25,7 +25,7 @@ TEST(TicketFlow, ANewTicketFromTheListToTheDatabase) {
         button(d, "Új")->click();
         lineWith(f, "6", "150,5");  // 150,5 kg apples at 140, 12 %
         button(d, "Új")->click();
-        EXPECT_EQ(edit(d, "var")->text(), QLocale().toString(190518));
+        EXPECT_EQ(edit(d, "var")->text(), "190 518");
         EXPECT_EQ(edit(d, "fizetendo")->text(), "161941");
         button(d, "OK")->click();
         return d.result();

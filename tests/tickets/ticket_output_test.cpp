@@ -317,7 +317,7 @@ TEST(TicketOutput, ThePrintedDocumentCarriesEveryBlockInThreeCopies) {
               "Adószáma: 71689766-1-03", "Kiállítás kelte: 2026.01.12",
               "A felvásárolt termék megnevezése és TESZOR",
               "Étkezési búza 10019900 12,35 t 78 000 963 300 7 % 67 431 1 030 731",
-              "Összesen: 963 300 67 431 1 030 731", "Kifizetendö: 1030730 Ft",
+              "Összesen: 963 300 67 431 1 030 731", "Kifizetendö: 1 030 730 Ft",
               "azaz egymillió-harmincezer-hétszázharminc  00/100 Forint",
               "A vételár összegét 1030730 Ft -ot, azaz", "Nyilatkozat: Kijelentem",
               "Az általam forgalmazott zöldség-gyümölcs",
