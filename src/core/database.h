@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -26,6 +27,9 @@ struct ParsedSql {
     QStringList params;  // lower-case names in order of appearance
 };
 ParsedSql parseNamedParameters(const QString& sql);
+// The values of named parameters (keyed by lower-case name) in the order of the statement's
+// placeholders; a name without a value binds NULL.
+std::vector<Value> positionalValues(const ParsedSql& parsed, const std::map<QString, Value>& named);
 
 // An open result of a SELECT: fetches rows and packs each into a compact byte row.
 class Cursor {
@@ -34,6 +38,9 @@ public:
     const QStringList& fieldNames() const { return m_names; }
     // Fetches the next row into `row`; false at the end.
     bool fetch(QByteArray& row);
+    // Fetches the next row without packing it, for reading a few of its columns by current().
+    bool next();
+    Value current(int column) const;
     void close();
     // Reads column `column` of a packed row.
     static Value unpack(const QByteArray& row, int column);
@@ -42,6 +49,7 @@ private:
     friend class Database;
     Cursor() = default;
     struct Column;
+    void packColumn(QByteArray& row, const Column& c) const;
     Firebird::IStatement* m_statement = nullptr;
     Firebird::IResultSet* m_resultSet = nullptr;
     Firebird::IMessageMetadata* m_meta = nullptr;
@@ -75,6 +83,12 @@ public:
     int execute(const QString& sql, const std::vector<Value>& params);
     // Opens a SELECT.
     std::unique_ptr<Cursor> open(const QString& sql, const std::vector<Value>& params);
+    // Prepares a SELECT without running it: its result names and the engine's plan.
+    struct Description {
+        QStringList fieldNames;
+        QString plan;
+    };
+    Description describe(const QString& sql);
 
     // Called before the transaction ends (commit, rollback) so open cursors can let go.
     void setTransactionEndHandler(std::function<void()> handler) {
