@@ -169,6 +169,19 @@ bool Cursor::fetch(QByteArray& row) {
 }
 
 Value Cursor::current(int column) const {
+    // Keys and texts straight from the message buffer; other kinds through the packed form.
+    const Column& c = m_columns.at(static_cast<size_t>(column));
+    const unsigned char* buf = m_buffer.data();
+    if (*reinterpret_cast<const short*>(buf + c.nullOffset)) return {};
+    const unsigned char* p = buf + c.offset;
+    if (c.scale == 0 && c.type == SQL_LONG)
+        return Value::integer(*reinterpret_cast<const qint32*>(p));
+    if (c.scale == 0 && c.type == SQL_INT64)
+        return Value::integer(*reinterpret_cast<const qint64*>(p));
+    if (c.type == SQL_VARYING) {
+        const auto len = *reinterpret_cast<const unsigned short*>(p);
+        return Value::text(win1250::decode(reinterpret_cast<const char*>(p + 2), len));
+    }
     QByteArray packed;
     packColumn(packed, m_columns.at(static_cast<size_t>(column)));
     return unpack(packed, 0);
