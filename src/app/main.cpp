@@ -1,6 +1,4 @@
 // Termaro: register of purchase tickets. main() only starts the program and wires the menu.
-#include <QDir>
-#include <QFileInfo>
 
 #include "app/screens.h"
 #include "core/app.h"

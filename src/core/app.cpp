@@ -1,9 +1,13 @@
 #include "core/app.h"
 
+#include <QDir>
+
 #include "core/errors.h"
+#include "core/paths.h"
 #include "core/version.h"
 
-App::App(Ui& ui) : m_ui(ui), m_data(std::make_unique<TData>(m_run)) {
+App::App(Ui& ui)
+    : m_ui(ui), m_workFolder(QDir::currentPath()), m_data(std::make_unique<TData>(m_run)) {
     // Known from the start, so a buyer title is whole even before the main window shows.
     m_run.versionText = versionText();
 }
@@ -18,9 +22,13 @@ App::~App() {
 
 std::unique_ptr<App> App::start(Ui& ui) {
     std::unique_ptr<App> app(new App(ui));
-    app->m_data->connect();
+    app->m_data->connect(app->workPath(QString::fromLatin1(TData::databaseFile)));
     app->m_data->openTableViews();
     return app;
+}
+
+QString App::workPath(const QString& name) const {
+    return resolveIn(m_workFolder, name);
 }
 
 void App::shutdown() {

@@ -10,13 +10,19 @@
 // The running program: data module, run values and the user interface port.
 class App {
 public:
-    // Attaches to "termaro.fdb" in the working folder and opens the table views; throws DbError.
+    // Records the current folder as the working folder, attaches to "termaro.fdb" in it and opens
+    // the table views; throws DbError.
     static std::unique_ptr<App> start(Ui& ui);
     ~App();
 
     TData& data() { return *m_data; }
     RunValues& run() { return m_run; }
     Ui& ui() { return m_ui; }
+    // The working folder recorded at start (the folder of termaro.fdb): templates, settings'
+    // neighbours and every bare file name resolve against it; nothing moves it.
+    QString workFolder() const { return m_workFolder; }
+    // `name` resolved against the working folder (an absolute path stays as it is).
+    QString workPath(const QString& name) const;
 
     // What closing the main window does: commit retaining when active, then disconnect.
     void shutdown();
@@ -32,6 +38,7 @@ public:
 private:
     explicit App(Ui& ui);
     Ui& m_ui;
+    QString m_workFolder;
     RunValues m_run;
     std::unique_ptr<TData> m_data;
     std::function<void()> m_buyerChosen;

@@ -153,6 +153,42 @@ void Cursor::close() {
     m_statement = nullptr;
 }
 
+namespace {
+FieldType fieldTypeOf(unsigned type, int scale) {
+    switch (type) {
+        case SQL_VARYING:
+        case SQL_TEXT:
+        case SQL_BLOB:
+            return FieldType::Text;
+        case SQL_SHORT:
+        case SQL_LONG:
+        case SQL_INT64:
+            return scale < 0 ? FieldType::Decimal : FieldType::Integer;
+        case SQL_FLOAT:
+        case SQL_DOUBLE:
+        case SQL_D_FLOAT:
+            return FieldType::Double;
+        case SQL_TYPE_DATE:
+            return FieldType::Date;
+        case SQL_TIMESTAMP:
+            return FieldType::Timestamp;
+        case SQL_TYPE_TIME:
+            return FieldType::Time;
+        case SQL_BOOLEAN:
+            return FieldType::Boolean;
+        default:
+            return FieldType::Other;
+    }
+}
+}  // namespace
+
+std::vector<FieldType> Cursor::fieldTypes() const {
+    std::vector<FieldType> types;
+    types.reserve(m_columns.size());
+    for (const Column& c : m_columns) types.push_back(fieldTypeOf(c.type, c.scale));
+    return types;
+}
+
 bool Cursor::next() {
     if (!m_resultSet) return false;
     const int result =
@@ -572,8 +608,11 @@ Database::Description Database::describe(const QString& sql) {
         call([&](ThrowStatusWrapper* s) {
             IMessageMetadata* out = statement->getOutputMetadata(s);
             const unsigned count = out->getCount(s);
-            for (unsigned i = 0; i < count; ++i)
+            for (unsigned i = 0; i < count; ++i) {
                 description.fieldNames << QString::fromLatin1(out->getAlias(s, i)).trimmed();
+                description.fieldTypes.push_back(
+                    fieldTypeOf(out->getType(s, i), out->getScale(s, i)));
+            }
             out->release();
             const char* plan = statement->getPlan(s, false);
             description.plan = plan ? QString::fromLatin1(plan) : QString();

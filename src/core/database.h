@@ -31,11 +31,15 @@ ParsedSql parseNamedParameters(const QString& sql);
 // placeholders; a name without a value binds NULL.
 std::vector<Value> positionalValues(const ParsedSql& parsed, const std::map<QString, Value>& named);
 
+// The kind of a result column, from the statement's metadata (exports write NULLs by it).
+enum class FieldType { Text, Integer, Decimal, Double, Date, Timestamp, Time, Boolean, Other };
+
 // An open result of a SELECT: fetches rows and packs each into a compact byte row.
 class Cursor {
 public:
     ~Cursor();
     const QStringList& fieldNames() const { return m_names; }
+    std::vector<FieldType> fieldTypes() const;
     // Fetches the next row into `row`; false at the end.
     bool fetch(QByteArray& row);
     // Fetches the next row without packing it, for reading a few of its columns by current().
@@ -86,6 +90,7 @@ public:
     // Prepares a SELECT without running it: its result names and the engine's plan.
     struct Description {
         QStringList fieldNames;
+        std::vector<FieldType> fieldTypes;
         QString plan;
     };
     Description describe(const QString& sql);

@@ -8,10 +8,14 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QUrl>
 
 #include "report/report_job.h"
 #include "report/report_preview.h"
+
+QtUi::QtUi() : m_workFolder(QDir::currentPath()) {}
 
 QWidget* QtUi::parentWindow() {
     return QApplication::activeWindow();
@@ -52,29 +56,40 @@ int QtUi::showModal(QDialog& dialog) {
 }
 
 namespace {
-QString startPath(const FileDialogRequest& request) {
-    QString folder = request.folder.isEmpty() ? QDir::currentPath() : request.folder;
+QString startPath(const QString& workFolder, const FileDialogRequest& request) {
+    const QString folder = request.folder.isEmpty() ? workFolder : request.folder;
     return request.fileName.isEmpty() ? folder : QDir(folder).filePath(request.fileName);
 }
-// The file dialogs move the working folder to the folder the user picked.
-QString picked(const QString& path) {
-    if (!path.isEmpty()) QDir::setCurrent(QFileInfo(path).absolutePath());
-    return path;
+// Whatever a dialog does to the process's current folder is undone: bare names resolve against
+// the working folder, and a screen takes the folder the user picked from the dialog's answer.
+template <class Fn>
+QString keepingCurrentFolder(Fn&& dialog) {
+    const QString before = QDir::currentPath();
+    QString answer = std::forward<Fn>(dialog)();
+    if (QDir::currentPath() != before) QDir::setCurrent(before);
+    return answer;
 }
 }  // namespace
 
 QString QtUi::openFileName(const FileDialogRequest& request) {
-    return picked(QFileDialog::getOpenFileName(parentWindow(), request.caption, startPath(request),
-                                               request.filter));
+    return keepingCurrentFolder([&] {
+        return QFileDialog::getOpenFileName(parentWindow(), request.caption,
+                                            startPath(m_workFolder, request), request.filter);
+    });
 }
 
 QString QtUi::saveFileName(const FileDialogRequest& request) {
-    return picked(QFileDialog::getSaveFileName(parentWindow(), request.caption, startPath(request),
-                                               request.filter));
+    return keepingCurrentFolder([&] {
+        return QFileDialog::getSaveFileName(parentWindow(), request.caption,
+                                            startPath(m_workFolder, request), request.filter);
+    });
 }
 
 QString QtUi::chooseFolder(const QString& start) {
-    return QFileDialog::getExistingDirectory(parentWindow(), QString(), start);
+    return keepingCurrentFolder([&] {
+        return QFileDialog::getExistingDirectory(parentWindow(), QString(),
+                                                 start.isEmpty() ? m_workFolder : start);
+    });
 }
 
 void QtUi::setClipboardText(const QString& text) {
@@ -89,13 +104,22 @@ void QtUi::openExternal(const QString& target) {
     QDesktopServices::openUrl(url);  // a missing program or viewer does nothing
 }
 
+bool QtUi::launch(const QString& program, const QStringList& args) {
+    // Only PATH is searched: a program of the same name in the working folder is never run.
+    const QString found = QStandardPaths::findExecutable(program);
+    if (found.isEmpty()) return false;
+    return QProcess::startDetached(found, args);
+}
+
 void QtUi::preview(const ReportJob& job) {
     PreviewHooks hooks;
     // Saving a PDF keeps the working folder: the templates are read from there.
-    hooks.pdfFileName = [](const QString& proposed) {
-        return QFileDialog::getSaveFileName(parentWindow(), QStringLiteral("Mentés PDF-be"),
-                                            startPath({{}, {}, proposed, {}}),
-                                            QStringLiteral("PDF (*.pdf)"));
+    hooks.pdfFileName = [this](const QString& proposed) {
+        return keepingCurrentFolder([&] {
+            return QFileDialog::getSaveFileName(parentWindow(), QStringLiteral("Mentés PDF-be"),
+                                                startPath(m_workFolder, {{}, {}, proposed, {}}),
+                                                QStringLiteral("PDF (*.pdf)"));
+        });
     };
     hooks.error = [this](const QString& text) { error(text); };
     showReportPreview(job, parentWindow(), hooks);

@@ -7,6 +7,10 @@ class QWidget;
 // The real user interface: Qt message boxes, dialogs, clipboard, shell and the report preview.
 class QtUi : public Ui {
 public:
+    QtUi();
+    // The folder file dialogs start in when the request names none (the program's working folder).
+    void setWorkFolder(const QString& folder) { m_workFolder = folder; }
+
     void message(const QString& text) override;
     void notice(const QString& text) override;
     bool ask(const QString& text) override;
@@ -21,7 +25,9 @@ public:
     void setClipboardText(const QString& text) override;
     void openExternal(const QString& target) override;
     void preview(const ReportJob& job) override;
+    bool launch(const QString& program, const QStringList& args) override;
 
 private:
     static QWidget* parentWindow();
+    QString m_workFolder;
 };

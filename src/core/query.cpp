@@ -24,6 +24,7 @@ void Query::close() {
     m_rows.clear();
     m_rows.shrink_to_fit();
     m_fields.clear();
+    m_fieldTypes.clear();
     m_active = false;
     m_current = -1;
     m_eof = m_bof = true;
@@ -81,13 +82,18 @@ void Query::open() {
         static const QRegularExpression sort(QStringLiteral("\\bSORT\\b"));
         if (statement.plan.contains(sort)) {
             m_fields = statement.fieldNames;
+            m_fieldTypes = statement.fieldTypes;
             m_active = readKeys();
-            if (!m_active) m_fields.clear();
+            if (!m_active) {
+                m_fields.clear();
+                m_fieldTypes.clear();
+            }
         }
     }
     if (!m_active) {
         m_cursor = m_db.open(parsed.sql, positionalValues(parsed, m_params));
         m_fields = m_cursor->fieldNames();
+        m_fieldTypes = m_cursor->fieldTypes();
         m_active = true;
         fetchMore(firstChunk);
     }

@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/database.h"
 #include "core/select_parts.h"
 #include "core/value.h"
 
@@ -74,6 +75,8 @@ public:
     // Fields, by name case-insensitively. A missing column throws; an empty result reads NULL.
     int fieldCount() const { return static_cast<int>(m_fields.size()); }
     QString fieldName(int column) const { return m_fields.at(column); }
+    // The column's type from the open result's metadata.
+    FieldType fieldType(int column) const { return m_fieldTypes.at(column); }
     int fieldIndex(const QString& name) const;
     bool hasField(const QString& name) const { return fieldIndex(name) >= 0; }
     Value value(const QString& name) const;
@@ -105,6 +108,7 @@ private:
     std::map<QString, Value> m_params;  // keyed by lower-case name
     std::unique_ptr<Cursor> m_cursor;
     QStringList m_fields;
+    std::vector<FieldType> m_fieldTypes;
     std::vector<QByteArray> m_rows;  // each row packed by Cursor; a keyed result's first rows
     bool m_keyedWhenLarge = false;
     std::optional<SelectParts> m_parts;  // the open statement's clauses, while it may be keyed

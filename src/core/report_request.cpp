@@ -1,5 +1,7 @@
 #include "core/report_request.h"
 
+#include "core/clock.h"
+
 #include <QDir>
 #include <vector>
 
@@ -82,7 +84,7 @@ bool reportRequest(App& app, ReportComponent component, const QString& templateF
     const CompositeReport composite(component);
     ReportTemplate report;
     try {
-        report = loadReportTemplate(QDir::current().absoluteFilePath(templateFile));
+        report = loadReportTemplate(app.workPath(templateFile));
     } catch (const ReportError& e) {
         throw AppError(e.text());
     }
@@ -95,6 +97,7 @@ bool reportRequest(App& app, ReportComponent component, const QString& templateF
     try {
         TDataReportResolver datasets(app.data());
         PrepareOptions options;
+        options.today = clockNow().date();
         options.landscape = landscape;
         auto model =
             std::make_shared<PageModel>(prepareReport(report, datasets, job.variables, options));

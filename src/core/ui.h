@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QDialog;
 class QWidget;
@@ -31,4 +32,7 @@ public:
     virtual void setClipboardText(const QString& text) = 0;
     virtual void openExternal(const QString& target) = 0;
     virtual void preview(const ReportJob& job) = 0;
+    // Starts another program found on PATH (never from the current folder); false when it is
+    // not found or does not start.
+    virtual bool launch(const QString& program, const QStringList& args) = 0;
 };

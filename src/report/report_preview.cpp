@@ -210,8 +210,8 @@ void ReportPreview::print() {
 
 void ReportPreview::saveAsPdf() {
     if (!m_job.pageModel) return;
-    const QString proposed =
-        QDir::current().filePath(QFileInfo(m_job.templateFile).completeBaseName() + ".pdf");
+    // A bare name: the save dialog puts it in the program's working folder.
+    const QString proposed = QFileInfo(m_job.templateFile).completeBaseName() + ".pdf";
     QString fileName = m_hooks.pdfFileName ? m_hooks.pdfFileName(proposed)
                                            : QFileDialog::getSaveFileName(
                                                  this, QStringLiteral("Mentés PDF-be"), proposed,

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
+#include <QFileInfo>
 #include <QWidget>
 
 void RecordingUi::message(const QString& text) {
@@ -55,6 +57,10 @@ QString RecordingUi::nextFile() {
     if (files.empty()) return {};
     QString f = files.front();
     files.pop_front();
+    if (dialogsMoveCurrentFolder && !f.isEmpty()) {
+        const QFileInfo picked(f);
+        QDir::setCurrent(picked.isDir() ? picked.absoluteFilePath() : picked.absolutePath());
+    }
     return f;
 }
 
@@ -75,4 +81,8 @@ void RecordingUi::openExternal(const QString& target) {
 }
 void RecordingUi::preview(const ReportJob& job) {
     reports << job;
+}
+bool RecordingUi::launch(const QString& program, const QStringList& args) {
+    launched << (QStringList{program} + args).join(QLatin1Char(' '));
+    return launchSucceeds;
 }

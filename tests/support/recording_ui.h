@@ -19,6 +19,11 @@ public:
     QString clipboard;
     QList<ReportJob> reports;
     QStringList opened;
+    QStringList launched;        // program and arguments joined by blanks
+    bool launchSucceeds = true;  // what launch() answers
+    // When set, the file dialogs move the process's current folder to the picked file's folder,
+    // as some platforms' native dialogs do; the program must not depend on the current folder.
+    bool dialogsMoveCurrentFolder = false;
     QStringList errors;         // the texts that went through error()
     std::deque<bool> answers;   // for ask(); Yes when empty
     std::deque<QString> files;  // for the file and folder dialogs; "" when empty
@@ -38,6 +43,7 @@ public:
     void setClipboardText(const QString& text) override;
     void openExternal(const QString& target) override;
     void preview(const ReportJob& job) override;
+    bool launch(const QString& program, const QStringList& args) override;
 
 private:
     QString nextFile();
