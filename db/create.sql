@@ -240,6 +240,10 @@ CREATE INDEX IX_TERMEK_KOD ON TERMEK (T_KOD);
 CREATE DESCENDING INDEX IX_FJFEJ_BSZAM_DESC ON FJFEJ (F_BSZAM);
 CREATE INDEX IX_FJFEJ_KELT ON FJFEJ (F_KELT);
 CREATE INDEX IX_FJFEJ_PRN ON FJFEJ (F_PRN);
+/* Period lists select headers by payment or purchase date and lines by product name. */
+CREATE INDEX IX_FJFEJ_FIZKELT ON FJFEJ (F_FIZKELT);
+CREATE INDEX IX_FJFEJ_FELVKELT ON FJFEJ (F_FELVKELT);
+CREATE INDEX IX_FJSOR_MEGNEVEZES ON FJSOR (S_MEGNEVEZES);
 
 /* The buyer. Tax number 14287532-2-03 (check digit 2 at position 8). An empty V_VERZIO
    means no print variant: tickets print with the plain template. */
