@@ -1,7 +1,9 @@
 // Ticket screens over a large year (5 000 producers, 300 products, 50 000 tickets, 150 000 lines):
-// opening the ticket list on the last saved number, saving a new ticket, writing a line, and the
-// peak memory with the list open. Beside each query-bound figure the engine's own time for the
-// same statements and rows over a bare cursor, and the ratio. Prints name=value lines.
+// opening the ticket list on the last saved number, saving a new ticket, writing a line (with the
+// list refreshed behind the entry), scrolling the list's grid page by page, and the peak memory
+// with the list open. Beside each figure the floor measured in the same run through the bare
+// database API (the list's row count plus a 30-row window at its end, with the statements of the
+// save or the line write), and the ratio. Prints name=value lines.
 //
 // The data are generated in a child run so that the measuring process holds only what the
 // program itself holds. Counts can be given as key=value arguments (tickets=5000 ...); keep=1
@@ -14,6 +16,8 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -50,10 +54,10 @@ double msSince(const QElapsedTimer& t) {
     return t.nsecsElapsed() / 1e6;
 }
 
-// Program figure, engine figure and their ratio.
-void compare(const char* name, double program, double engine) {
-    std::printf("%s_ms=%.1f\n%s_engine_ms=%.1f\n%s_ratio=%.2f\n", name, program, name, engine, name,
-                engine > 0 ? program / engine : 0.0);
+// Program figure, the floor and their ratio.
+void compare(const char* name, double program, double floor) {
+    std::printf("%s_ms=%.1f\n%s_floor_ms=%.1f\n%s_ratio=%.2f\n", name, program, name, floor, name,
+                floor > 0 ? program / floor : 0.0);
 }
 
 void chooseBuyer(App& app, const QString& code) {
@@ -81,25 +85,36 @@ int fetchUntil(Database& db, const QString& sql, const std::vector<Value>& param
     return rows;
 }
 
-const char* const listSql =
-    "SELECT * FROM FjFej LEFT JOIN ostermelo ON FjFej.f_ostermkod = Ostermelo.o_kod\nWHERE f_akod "
-    "= ?\n"
-    "ORDER BY f_Bszam";
-
-// The list statement fetched up to the row of `number`, as the engine alone does it.
-double engineListOpen(App& app, const QString& number) {
+// The least any list positioned on its last ticket costs: the list's row count and its last 30
+// rows along the descending index on the number, through the bare API.
+double listFloor(App& app) {
     Database& db = app.data().database();
+    const std::vector<Value> buyer{Value::text(app.run().buyerCode)};
+    const QString from = QStringLiteral(
+        " FROM FjFej LEFT JOIN ostermelo ON FjFej.f_ostermkod = Ostermelo.o_kod WHERE f_akod = ?");
+    const auto all = [](const QByteArray&) { return false; };
     QElapsedTimer t;
     t.start();
-    int column = -1;
-    {
-        auto cursor = db.open(QString::fromLatin1(listSql), {Value::text(app.run().buyerCode)});
-        column = static_cast<int>(cursor->fieldNames().indexOf(QStringLiteral("F_BSZAM")));
-        QByteArray row;
-        while (cursor->fetch(row)) {
-            if (Cursor::unpack(row, column).asText().startsWith(number, Qt::CaseInsensitive)) break;
-        }
+    fetchUntil(db, "SELECT count(*)" + from, buyer, all);
+    fetchUntil(db, "SELECT FIRST 30 *" + from + " ORDER BY f_Bszam DESC", buyer, all);
+    return msSince(t);
+}
+
+// One 30-row page of the list by key through the bare API: the floor of a page scrolled into view.
+double pageFloor(App& app, const QList<qint64>& ids) {
+    QStringList marks;
+    std::vector<Value> values;
+    for (qint64 id : ids) {
+        marks << QStringLiteral("?");
+        values.push_back(Value::integer(id));
     }
+    QElapsedTimer t;
+    t.start();
+    fetchUntil(app.data().database(),
+               "SELECT * FROM FjFej LEFT JOIN ostermelo ON FjFej.f_ostermkod = Ostermelo.o_kod "
+               "WHERE FjFej.ID_FJFEJ IN (" +
+                   marks.join(',') + ")",
+               values, [](const QByteArray&) { return false; });
     return msSince(t);
 }
 
@@ -149,9 +164,42 @@ int measure(const QString& folder) {
                        static_cast<long>(app->data().query("ZQ10").rowCount()));
             if (i == 0) figure("peak_rss_list_open_mb", peakRssMb());
         }
-        engine.push_back(engineListOpen(*app, app->run().lastSavedTicketNumber));
+        engine.push_back(listFloor(*app));
     }
     compare("ticket_list_open", median(program), median(engine));
+
+    // Scrolling the grid from the first row to the last, one 30-row page at a time, each page
+    // painted; the floor fetches the same page's rows by key.
+    {
+        program.clear();
+        engine.clear();
+        TForm8 list(*app);
+        list.show();
+        QApplication::processEvents();
+        auto* grid = list.findChild<QTableView*>(QStringLiteral("gridZQ10"));
+        Query& q = app->data().query("ZQ10");
+        q.first();
+        int row = 0;
+        while (true) {
+            QElapsedTimer t;
+            t.start();
+            grid->scrollTo(grid->model()->index(row, 0), QAbstractItemView::PositionAtTop);
+            while (grid->model()->canFetchMore({})) grid->model()->fetchMore({});
+            grid->viewport()->repaint();
+            program.push_back(msSince(t));
+            if (program.size() % 50 == 1) {
+                QList<qint64> ids;
+                for (int r = row; r < std::min(row + 30, q.rowCount()); ++r)
+                    ids << q.valueAt(r, q.fieldIndex("ID_FJFEJ")).asInteger();
+                engine.push_back(pageFloor(*app, ids));
+            }
+            if (row + 30 >= q.rowCount()) break;
+            row += 30;
+        }
+        figure("scroll_pages", static_cast<long>(program.size()));
+        std::printf("scroll_page_max_ms=%.1f\n", *std::max_element(program.begin(), program.end()));
+        compare("scroll_page_median", median(program), median(engine));
+    }
 
     // Writing a line: from "OK" on the line entry to the amounts shown on the ticket entry.
     program.clear();
@@ -213,7 +261,7 @@ int measure(const QString& folder) {
         db.execute(QStringLiteral("UPDATE Sorszam SET a_FjBszam = ? WHERE a_akod = ?"),
                    {Value::text(number), Value::text("1")});
         db.commit();
-        saveEngine.push_back(msSince(se) + engineListOpen(*app, number));
+        saveEngine.push_back(msSince(se) + listFloor(*app));
         db.execute(QStringLiteral("DELETE FROM FjFej WHERE f_bszam = ?"), {Value::text(spare)});
         db.commit();
         // The line write on the bare API: insert and commit, lines, producer, both sums.
@@ -244,7 +292,7 @@ int measure(const QString& folder) {
                    "Fjfej.f_ostermkod = "
                    "Ostermelo.o_Kod WHERE FjFej.f_ostermkod = ? GROUP BY f_ostermkod",
                    {Value::text(producer)}, all);
-        engine.push_back(msSince(e));
+        engine.push_back(msSince(e) + listFloor(*app));
     }
     compare("line_write", median(program), median(engine));
     compare("ticket_save", median(saves), median(saveEngine));

@@ -235,6 +235,11 @@ CREATE INDEX IX_FJSOR_BSZAM ON FJSOR (S_BSZAM);
 CREATE INDEX IX_OSTERMELO_KOD ON OSTERMELO (O_KOD);
 CREATE INDEX IX_OSTERMELO_NEV ON OSTERMELO (O_NEV);
 CREATE INDEX IX_TERMEK_KOD ON TERMEK (T_KOD);
+/* The ticket list runs along an index in each of its orders but the producer's name, and is
+   positioned on its last numbers from the top of the number order. */
+CREATE DESCENDING INDEX IX_FJFEJ_BSZAM_DESC ON FJFEJ (F_BSZAM);
+CREATE INDEX IX_FJFEJ_KELT ON FJFEJ (F_KELT);
+CREATE INDEX IX_FJFEJ_PRN ON FJFEJ (F_PRN);
 /* Period lists select headers by payment or purchase date and lines by product name. */
 CREATE INDEX IX_FJFEJ_FIZKELT ON FJFEJ (F_FIZKELT);
 CREATE INDEX IX_FJFEJ_FELVKELT ON FJFEJ (F_FELVKELT);

@@ -131,6 +131,17 @@ ParsedSql parseNamedParameters(const QString& sql) {
     return out;
 }
 
+std::vector<Value> positionalValues(const ParsedSql& parsed,
+                                    const std::map<QString, Value>& named) {
+    std::vector<Value> values;
+    values.reserve(static_cast<size_t>(parsed.params.size()));
+    for (const QString& name : parsed.params) {
+        const auto it = named.find(name);
+        values.push_back(it == named.end() ? Value() : it->second);
+    }
+    return values;
+}
+
 struct Cursor::Column {
     unsigned type;
     int scale;
@@ -158,135 +169,157 @@ void Cursor::close() {
     m_statement = nullptr;
 }
 
+namespace {
+FieldType fieldTypeOf(unsigned type, int scale) {
+    switch (type) {
+        case SQL_VARYING:
+        case SQL_TEXT:
+        case SQL_BLOB:
+            return FieldType::Text;
+        case SQL_SHORT:
+        case SQL_LONG:
+        case SQL_INT64:
+            return scale < 0 ? FieldType::Decimal : FieldType::Integer;
+        case SQL_FLOAT:
+        case SQL_DOUBLE:
+        case SQL_D_FLOAT:
+            return FieldType::Double;
+        case SQL_TYPE_DATE:
+            return FieldType::Date;
+        case SQL_TIMESTAMP:
+            return FieldType::Timestamp;
+        case SQL_TYPE_TIME:
+            return FieldType::Time;
+        case SQL_BOOLEAN:
+            return FieldType::Boolean;
+        default:
+            return FieldType::Other;
+    }
+}
+}  // namespace
+
 std::vector<FieldType> Cursor::fieldTypes() const {
     std::vector<FieldType> types;
     types.reserve(m_columns.size());
-    for (const Column& c : m_columns) {
-        switch (c.type) {
-            case SQL_VARYING:
-            case SQL_TEXT:
-            case SQL_BLOB:
-                types.push_back(FieldType::Text);
-                break;
-            case SQL_SHORT:
-            case SQL_LONG:
-            case SQL_INT64:
-                types.push_back(c.scale < 0 ? FieldType::Decimal : FieldType::Integer);
-                break;
-            case SQL_FLOAT:
-            case SQL_DOUBLE:
-            case SQL_D_FLOAT:
-                types.push_back(FieldType::Double);
-                break;
-            case SQL_TYPE_DATE:
-                types.push_back(FieldType::Date);
-                break;
-            case SQL_TIMESTAMP:
-                types.push_back(FieldType::Timestamp);
-                break;
-            case SQL_TYPE_TIME:
-                types.push_back(FieldType::Time);
-                break;
-            case SQL_BOOLEAN:
-                types.push_back(FieldType::Boolean);
-                break;
-            default:
-                types.push_back(FieldType::Other);
-        }
-    }
+    for (const Column& c : m_columns) types.push_back(fieldTypeOf(c.type, c.scale));
     return types;
 }
 
-bool Cursor::fetch(QByteArray& row) {
+bool Cursor::next() {
     if (!m_resultSet) return false;
     const int result =
         call([&](ThrowStatusWrapper* s) { return m_resultSet->fetchNext(s, m_buffer.data()); });
-    if (result != IStatus::RESULT_OK) return false;
+    return result == IStatus::RESULT_OK;
+}
+
+bool Cursor::fetch(QByteArray& row) {
+    if (!next()) return false;
     row.clear();
     row.reserve(static_cast<qsizetype>(m_columns.size()) * 6);
-    const unsigned char* buf = m_buffer.data();
-    for (const Column& c : m_columns) {
-        if (*reinterpret_cast<const short*>(buf + c.nullOffset)) {
-            row.append(static_cast<char>(TagNull));
-            continue;
-        }
-        const unsigned char* p = buf + c.offset;
-        switch (c.type) {
-            case SQL_VARYING: {
-                const auto len = *reinterpret_cast<const unsigned short*>(p);
-                row.append(static_cast<char>(TagText));
-                putLength(row, len);
-                putRaw(row, p + 2, len);
-                break;
-            }
-            case SQL_TEXT:
-                row.append(static_cast<char>(TagText));
-                putLength(row, c.length);
-                putRaw(row, p, static_cast<int>(c.length));
-                break;
-            case SQL_SHORT:
-            case SQL_LONG:
-            case SQL_INT64: {
-                qint64 v = c.type == SQL_SHORT  ? *reinterpret_cast<const qint16*>(p)
-                           : c.type == SQL_LONG ? *reinterpret_cast<const qint32*>(p)
-                                                : *reinterpret_cast<const qint64*>(p);
-                if (c.scale < 0) {
-                    row.append(static_cast<char>(TagDecimal));
-                    row.append(static_cast<char>(-c.scale));
-                } else {
-                    for (int i = 0; i < c.scale; ++i) v *= 10;
-                    row.append(static_cast<char>(TagInt));
-                }
-                putRaw(row, &v, sizeof v);
-                break;
-            }
-            case SQL_FLOAT:
-            case SQL_DOUBLE:
-            case SQL_D_FLOAT: {
-                const double v = c.type == SQL_FLOAT ? *reinterpret_cast<const float*>(p)
-                                                     : *reinterpret_cast<const double*>(p);
-                row.append(static_cast<char>(TagDouble));
-                putRaw(row, &v, sizeof v);
-                break;
-            }
-            case SQL_TYPE_DATE: {
-                const qint64 jd = fromIscDate(*reinterpret_cast<const ISC_DATE*>(p)).toJulianDay();
-                row.append(static_cast<char>(TagDate));
-                putRaw(row, &jd, sizeof jd);
-                break;
-            }
-            case SQL_TIMESTAMP: {
-                const auto* ts = reinterpret_cast<const ISC_TIMESTAMP*>(p);
-                const QDate d = fromIscDate(ts->timestamp_date);
-                const qint64 ms = QDateTime(d, QTime(0, 0)).toMSecsSinceEpoch() +
-                                  static_cast<qint64>(ts->timestamp_time) / 10;
-                row.append(static_cast<char>(TagTimestamp));
-                putRaw(row, &ms, sizeof ms);
-                break;
-            }
-            case SQL_TYPE_TIME: {
-                const QString t =
-                    QTime(0, 0)
-                        .addMSecs(static_cast<int>(*reinterpret_cast<const ISC_TIME*>(p) / 10))
-                        .toString(QStringLiteral("hh:mm:ss"));
-                row.append(static_cast<char>(TagText));
-                putLength(row, static_cast<quint32>(t.size()));
-                row.append(t.toLatin1());
-                break;
-            }
-            case SQL_BOOLEAN: {
-                const qint64 v = *p ? 1 : 0;
-                row.append(static_cast<char>(TagInt));
-                putRaw(row, &v, sizeof v);
-                break;
-            }
-            default:
-                // Blobs and other kinds the program never reads in lists.
-                row.append(static_cast<char>(TagNull));
-                break;
-        }
-    }
+    for (const Column& c : m_columns) packColumn(row, c);
     return true;
+}
+
+Value Cursor::current(int column) const {
+    // Keys and texts straight from the message buffer; other kinds through the packed form.
+    const Column& c = m_columns.at(static_cast<size_t>(column));
+    const unsigned char* buf = m_buffer.data();
+    if (*reinterpret_cast<const short*>(buf + c.nullOffset)) return {};
+    const unsigned char* p = buf + c.offset;
+    if (c.scale == 0 && c.type == SQL_LONG)
+        return Value::integer(*reinterpret_cast<const qint32*>(p));
+    if (c.scale == 0 && c.type == SQL_INT64)
+        return Value::integer(*reinterpret_cast<const qint64*>(p));
+    if (c.type == SQL_VARYING) {
+        const auto len = *reinterpret_cast<const unsigned short*>(p);
+        return Value::text(win1250::decode(reinterpret_cast<const char*>(p + 2), len));
+    }
+    QByteArray packed;
+    packColumn(packed, m_columns.at(static_cast<size_t>(column)));
+    return unpack(packed, 0);
+}
+
+void Cursor::packColumn(QByteArray& row, const Column& c) const {
+    const unsigned char* buf = m_buffer.data();
+    if (*reinterpret_cast<const short*>(buf + c.nullOffset)) {
+        row.append(static_cast<char>(TagNull));
+        return;
+    }
+    const unsigned char* p = buf + c.offset;
+    switch (c.type) {
+        case SQL_VARYING: {
+            const auto len = *reinterpret_cast<const unsigned short*>(p);
+            row.append(static_cast<char>(TagText));
+            putLength(row, len);
+            putRaw(row, p + 2, len);
+            break;
+        }
+        case SQL_TEXT:
+            row.append(static_cast<char>(TagText));
+            putLength(row, c.length);
+            putRaw(row, p, static_cast<int>(c.length));
+            break;
+        case SQL_SHORT:
+        case SQL_LONG:
+        case SQL_INT64: {
+            qint64 v = c.type == SQL_SHORT  ? *reinterpret_cast<const qint16*>(p)
+                       : c.type == SQL_LONG ? *reinterpret_cast<const qint32*>(p)
+                                            : *reinterpret_cast<const qint64*>(p);
+            if (c.scale < 0) {
+                row.append(static_cast<char>(TagDecimal));
+                row.append(static_cast<char>(-c.scale));
+            } else {
+                for (int i = 0; i < c.scale; ++i) v *= 10;
+                row.append(static_cast<char>(TagInt));
+            }
+            putRaw(row, &v, sizeof v);
+            break;
+        }
+        case SQL_FLOAT:
+        case SQL_DOUBLE:
+        case SQL_D_FLOAT: {
+            const double v = c.type == SQL_FLOAT ? *reinterpret_cast<const float*>(p)
+                                                 : *reinterpret_cast<const double*>(p);
+            row.append(static_cast<char>(TagDouble));
+            putRaw(row, &v, sizeof v);
+            break;
+        }
+        case SQL_TYPE_DATE: {
+            const qint64 jd = fromIscDate(*reinterpret_cast<const ISC_DATE*>(p)).toJulianDay();
+            row.append(static_cast<char>(TagDate));
+            putRaw(row, &jd, sizeof jd);
+            break;
+        }
+        case SQL_TIMESTAMP: {
+            const auto* ts = reinterpret_cast<const ISC_TIMESTAMP*>(p);
+            const QDate d = fromIscDate(ts->timestamp_date);
+            const qint64 ms = QDateTime(d, QTime(0, 0)).toMSecsSinceEpoch() +
+                              static_cast<qint64>(ts->timestamp_time) / 10;
+            row.append(static_cast<char>(TagTimestamp));
+            putRaw(row, &ms, sizeof ms);
+            break;
+        }
+        case SQL_TYPE_TIME: {
+            const QString t =
+                QTime(0, 0)
+                    .addMSecs(static_cast<int>(*reinterpret_cast<const ISC_TIME*>(p) / 10))
+                    .toString(QStringLiteral("hh:mm:ss"));
+            row.append(static_cast<char>(TagText));
+            putLength(row, static_cast<quint32>(t.size()));
+            row.append(t.toLatin1());
+            break;
+        }
+        case SQL_BOOLEAN: {
+            const qint64 v = *p ? 1 : 0;
+            row.append(static_cast<char>(TagInt));
+            putRaw(row, &v, sizeof v);
+            break;
+        }
+        default:
+            // Blobs and other kinds the program never reads in lists.
+            row.append(static_cast<char>(TagNull));
+            break;
+    }
 }
 
 Value Cursor::unpack(const QByteArray& row, int column) {
@@ -586,6 +619,30 @@ int Database::execute(const QString& sql, const std::vector<Value>& params) {
         statement->release();
         throw;
     }
+}
+
+Database::Description Database::describe(const QString& sql) {
+    IStatement* statement = prepare(sql);
+    Description description;
+    try {
+        call([&](ThrowStatusWrapper* s) {
+            IMessageMetadata* out = statement->getOutputMetadata(s);
+            const unsigned count = out->getCount(s);
+            for (unsigned i = 0; i < count; ++i) {
+                description.fieldNames << QString::fromLatin1(out->getAlias(s, i)).trimmed();
+                description.fieldTypes.push_back(
+                    fieldTypeOf(out->getType(s, i), out->getScale(s, i)));
+            }
+            out->release();
+            const char* plan = statement->getPlan(s, false);
+            description.plan = plan ? QString::fromLatin1(plan) : QString();
+        });
+    } catch (...) {
+        statement->release();
+        throw;
+    }
+    statement->release();
+    return description;
 }
 
 std::unique_ptr<Cursor> Database::open(const QString& sql, const std::vector<Value>& params) {

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -26,6 +27,9 @@ struct ParsedSql {
     QStringList params;  // lower-case names in order of appearance
 };
 ParsedSql parseNamedParameters(const QString& sql);
+// The values of named parameters (keyed by lower-case name) in the order of the statement's
+// placeholders; a name without a value binds NULL.
+std::vector<Value> positionalValues(const ParsedSql& parsed, const std::map<QString, Value>& named);
 
 // The kind of a result column, from the statement's metadata (exports write NULLs by it).
 enum class FieldType { Text, Integer, Decimal, Double, Date, Timestamp, Time, Boolean, Other };
@@ -38,6 +42,9 @@ public:
     std::vector<FieldType> fieldTypes() const;
     // Fetches the next row into `row`; false at the end.
     bool fetch(QByteArray& row);
+    // Fetches the next row without packing it, for reading a few of its columns by current().
+    bool next();
+    Value current(int column) const;
     void close();
     // Reads column `column` of a packed row.
     static Value unpack(const QByteArray& row, int column);
@@ -46,6 +53,7 @@ private:
     friend class Database;
     Cursor() = default;
     struct Column;
+    void packColumn(QByteArray& row, const Column& c) const;
     Firebird::IStatement* m_statement = nullptr;
     Firebird::IResultSet* m_resultSet = nullptr;
     Firebird::IMessageMetadata* m_meta = nullptr;
@@ -79,6 +87,13 @@ public:
     int execute(const QString& sql, const std::vector<Value>& params);
     // Opens a SELECT.
     std::unique_ptr<Cursor> open(const QString& sql, const std::vector<Value>& params);
+    // Prepares a SELECT without running it: its result names and the engine's plan.
+    struct Description {
+        QStringList fieldNames;
+        std::vector<FieldType> fieldTypes;
+        QString plan;
+    };
+    Description describe(const QString& sql);
 
     // Called before the transaction ends (commit, rollback) so open cursors can let go.
     void setTransactionEndHandler(std::function<void()> handler) {

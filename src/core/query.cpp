@@ -1,7 +1,10 @@
 #include "core/query.h"
 
+#include <QRegularExpression>
+
 #include "core/database.h"
 #include "core/errors.h"
+#include "core/keyed_rows.h"
 
 namespace {
 constexpr int firstChunk = 64;
@@ -16,6 +19,8 @@ Query::~Query() = default;
 void Query::close() {
     const bool wasActive = m_active;
     m_cursor.reset();
+    m_keyed.reset();
+    m_parts.reset();
     m_rows.clear();
     m_rows.shrink_to_fit();
     m_fields.clear();
@@ -66,28 +71,34 @@ void Query::bindNull(const QString& name) {
     m_params[name.toLower()] = Value();
 }
 
-namespace {
-std::vector<Value> positional(const ParsedSql& parsed, const std::map<QString, Value>& params) {
-    std::vector<Value> values;
-    values.reserve(static_cast<size_t>(parsed.params.size()));
-    for (const QString& name : parsed.params) {
-        const auto it = params.find(name);
-        values.push_back(it == params.end() ? Value() : it->second);
-    }
-    return values;
-}
-}  // namespace
-
 void Query::open() {
     close();
     const ParsedSql parsed = parseNamedParameters(sql());
-    m_cursor = m_db.open(parsed.sql, positional(parsed, m_params));
-    m_fields = m_cursor->fieldNames();
-    m_fieldTypes = m_cursor->fieldTypes();
-    m_active = true;
-    fetchMore(firstChunk);
-    m_current = m_rows.empty() ? -1 : 0;
-    m_eof = m_rows.empty();
+    if (m_keyedWhenLarge) m_parts = splitSelect(sql());
+    // A statement that sorts reads every row before its first one anyway: the keys are sorted
+    // in place of the whole rows, and the first rows come by key.
+    if (m_parts) {
+        const Database::Description statement = m_db.describe(parsed.sql);
+        static const QRegularExpression sort(QStringLiteral("\\bSORT\\b"));
+        if (statement.plan.contains(sort)) {
+            m_fields = statement.fieldNames;
+            m_fieldTypes = statement.fieldTypes;
+            m_active = readKeys();
+            if (!m_active) {
+                m_fields.clear();
+                m_fieldTypes.clear();
+            }
+        }
+    }
+    if (!m_active) {
+        m_cursor = m_db.open(parsed.sql, positionalValues(parsed, m_params));
+        m_fields = m_cursor->fieldNames();
+        m_fieldTypes = m_cursor->fieldTypes();
+        m_active = true;
+        fetchMore(firstChunk);
+    }
+    m_current = isEmpty() ? -1 : 0;
+    m_eof = isEmpty();
     m_bof = true;
     Q_EMIT reset();
     Q_EMIT currentChanged(m_current);
@@ -96,16 +107,41 @@ void Query::open() {
 int Query::execSql() {
     close();
     const ParsedSql parsed = parseNamedParameters(sql());
-    return m_db.execute(parsed.sql, positional(parsed, m_params));
+    return m_db.execute(parsed.sql, positionalValues(parsed, m_params));
 }
 
 bool Query::canFetchMore() const {
     return m_cursor != nullptr;
 }
 
+int Query::rowCount() const {
+    return m_keyed ? m_keyed->rowCount() : static_cast<int>(m_rows.size());
+}
+
+// Reads the row keys in place of fetching on; false (and fetching on as usual) when the key
+// statement fails or disagrees with the rows the statement gave first.
+bool Query::readKeys() {
+    try {
+        auto keyed = std::make_unique<KeyedRows>(m_db, *m_parts, m_params, m_fields);
+        m_parts.reset();
+        if (!keyed->startsWith(m_rows)) return false;
+        m_keyed = std::move(keyed);
+        m_cursor.reset();
+        return true;
+    } catch (const DbError&) {
+        m_parts.reset();
+        return false;
+    }
+}
+
 int Query::fetchMore(int count) {
     if (!m_cursor) return 0;
     const int before = rowCount();
+    // The first block stays as the statement gave it; beyond it a keyed result reads its keys.
+    if (m_parts && before >= firstChunk && readKeys()) {
+        if (rowCount() > before) Q_EMIT rowsFetched(before, rowCount() - 1);
+        return rowCount() - before;
+    }
     QByteArray row;
     for (int i = 0; i < count; ++i) {
         if (!m_cursor->fetch(row)) {
@@ -124,7 +160,7 @@ void Query::fetchAll() {
 }
 
 bool Query::isEmpty() const {
-    return m_rows.empty();
+    return rowCount() == 0;
 }
 
 void Query::setCurrent(int row) {
@@ -135,12 +171,12 @@ void Query::setCurrent(int row) {
 
 void Query::first() {
     m_bof = true;
-    m_eof = m_rows.empty();
-    setCurrent(m_rows.empty() ? -1 : 0);
+    m_eof = isEmpty();
+    setCurrent(isEmpty() ? -1 : 0);
 }
 
 void Query::prior() {
-    m_eof = m_rows.empty();
+    m_eof = isEmpty();
     if (m_current <= 0) {
         m_bof = true;
         return;
@@ -150,7 +186,7 @@ void Query::prior() {
 }
 
 void Query::next() {
-    m_bof = m_rows.empty() && !canFetchMore();
+    m_bof = isEmpty() && !canFetchMore();
     if (m_current + 1 >= rowCount()) fetchMore(256);
     if (m_current + 1 >= rowCount()) {
         m_eof = true;
@@ -162,8 +198,8 @@ void Query::next() {
 void Query::last() {
     fetchAll();
     m_eof = true;
-    m_bof = m_rows.empty();
-    m_eof = m_rows.empty();
+    m_bof = isEmpty();
+    m_eof = isEmpty();
     setCurrent(rowCount() - 1);
 }
 
@@ -188,25 +224,35 @@ void Query::requireColumn(int index, const QString& name) const {
     }
 }
 
+const QByteArray& Query::packedRow(int row) const {
+    if (row < static_cast<int>(m_rows.size())) return m_rows[static_cast<size_t>(row)];
+    return m_keyed->row(row);
+}
+
 Value Query::value(const QString& name) const {
     const int column = fieldIndex(name);
     requireColumn(column, name);
-    if (m_current < 0 || m_current >= rowCount()) return {};
-    return Cursor::unpack(m_rows[static_cast<size_t>(m_current)], column);
+    return valueAt(m_current, column);
 }
 
 Value Query::valueAt(int row, int column) const {
     if (row < 0 || row >= rowCount() || column < 0 || column >= fieldCount()) return {};
-    return Cursor::unpack(m_rows[static_cast<size_t>(row)], column);
+    const QByteArray& packed = packedRow(row);
+    return packed.isEmpty() ? Value() : Cursor::unpack(packed, column);
 }
 
 bool Query::locate(const QString& column, const QString& text, bool partial, bool caseInsensitive) {
     const int index = fieldIndex(column);
     requireColumn(index, column);
     const Qt::CaseSensitivity cs = caseInsensitive ? Qt::CaseInsensitive : Qt::CaseSensitive;
+    // A keyed result holds its leading order column's texts: no row is fetched for those.
+    const auto inMemory = [&] {
+        return m_keyed && m_keyed->lookupColumn().compare(column, Qt::CaseInsensitive) == 0;
+    };
     for (int row = 0;; ++row) {
         if (row >= rowCount() && fetchMore(1024) == 0) break;
-        const QString value = Cursor::unpack(m_rows[static_cast<size_t>(row)], index).asText();
+        const QString value =
+            inMemory() ? m_keyed->lookupTexts().at(row) : valueAt(row, index).asText();
         if (partial ? value.startsWith(text, cs) : value.compare(text, cs) == 0) {
             m_eof = false;
             m_bof = row == 0;

@@ -5,16 +5,24 @@
 #include <QStringList>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "core/database.h"
+#include "core/select_parts.h"
 #include "core/value.h"
 
 class Database;
 class Cursor;
+class KeyedRows;
 
 // One named query of the data module's pool (ZQ10 ... ZQ91): SQL text, named parameters,
 // the rows fetched so far and a current row. Rows are fetched from the cursor on demand.
+//
+// A query that may hold a large result can be keyed: opening fetches the first rows only; the
+// first time a row beyond them is needed (locate, last, moveTo, a grid scrolling on) the
+// statement's row keys are read once, in its order, and every further row is fetched by key in
+// blocks. A plain SELECT over joined tables qualifies; any other statement is fetched as usual.
 class Query : public QObject {
     Q_OBJECT
 public:
@@ -43,6 +51,9 @@ public:
     int execSql();
 
     bool active() const { return m_active; }
+    // Whether statements of a fitting shape get a keyed result (see above).
+    void setKeyedWhenLarge(bool keyed) { m_keyedWhenLarge = keyed; }
+    bool keyed() const { return m_keyed != nullptr; }
 
     // Navigation over the result. eof() is true past the last row and on an empty result.
     void first();
@@ -55,8 +66,8 @@ public:
     int recNo() const { return m_current; }  // 0-based; -1 when empty
     void moveTo(int row);
 
-    // Rows fetched so far; more may be waiting in the cursor.
-    int rowCount() const { return static_cast<int>(m_rows.size()); }
+    // Rows fetched so far (every row once a keyed result has read its keys); more may be waiting.
+    int rowCount() const;
     bool canFetchMore() const;
     int fetchMore(int count);
     void fetchAll();
@@ -89,7 +100,8 @@ Q_SIGNALS:
 private:
     void requireColumn(int index, const QString& name) const;
     void setCurrent(int row);
-    Value decodedValue(int row, int column) const;
+    const QByteArray& packedRow(int row) const;
+    bool readKeys();
 
     Database& m_db;
     QStringList m_lines;
@@ -97,7 +109,10 @@ private:
     std::unique_ptr<Cursor> m_cursor;
     QStringList m_fields;
     std::vector<FieldType> m_fieldTypes;
-    std::vector<QByteArray> m_rows;  // each row packed by Cursor
+    std::vector<QByteArray> m_rows;  // each row packed by Cursor; a keyed result's first rows
+    bool m_keyedWhenLarge = false;
+    std::optional<SelectParts> m_parts;  // the open statement's clauses, while it may be keyed
+    std::unique_ptr<KeyedRows> m_keyed;
     bool m_active = false;
     int m_current = -1;
     bool m_eof = true;

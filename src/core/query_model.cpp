@@ -55,10 +55,17 @@ int QueryModel::columnCount(const QModelIndex& parent) const {
 QVariant QueryModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= m_rows) return {};
     const int column = queryColumn(index.column());
-    if (column < 0) return {};
-    if (role == Qt::DisplayRole) return m_query.valueAt(index.row(), column).asText();
+    if (column < 0 || (role != Qt::DisplayRole && role != Qt::TextAlignmentRole)) return {};
+    // A keyed result fetches rows by key while painting: a failure shows an empty cell.
+    Value value;
+    try {
+        value = m_query.valueAt(index.row(), column);
+    } catch (const std::exception&) {
+        return {};
+    }
+    if (role == Qt::DisplayRole) return value.asText();
     if (role == Qt::TextAlignmentRole) {
-        const Value::Kind k = m_query.valueAt(index.row(), column).kind();
+        const Value::Kind k = value.kind();
         const bool number =
             k == Value::Kind::Integer || k == Value::Kind::Decimal || k == Value::Kind::Double;
         return QVariant::fromValue<int>(Qt::AlignVCenter |

@@ -14,6 +14,9 @@ TData::TData(RunValues& run, QObject* parent) : QObject(parent), m_run(run) {
         m_pool.emplace(QString::fromLatin1(name),
                        std::make_unique<Query>(m_db, QString::fromLatin1(name), this));
     }
+    // The ticket list, the period lists' collections and the producer list can run to tens of
+    // thousands of rows: they open on their first rows and reposition over their keys.
+    for (const char* name : {"ZQ10", "ZQ20", "ZQ30"}) query(name).setKeyedWhenLarge(true);
     for (int i = 0; i < 6; ++i) {
         m_tables[i].table = QString::fromLatin1(tableNames[i]);
         m_tables[i].query =

@@ -540,8 +540,7 @@ void TForm9::addLine() {
         TForm10 line(app(), this);
         openModal(line);
     }
-    if (!data().query("ZQ20").active()) openLines();
-    if (!data().query("ZQ31").active()) openProducer();
+    refreshViews();
     recompute();
 }
 
@@ -551,8 +550,7 @@ void TForm9::changeLine() {
         TForm10 line(app(), this);
         if (line.fill()) openModal(line);
     }
-    if (!data().query("ZQ20").active()) openLines();
-    if (!data().query("ZQ31").active()) openProducer();
+    refreshViews();
     recompute();
 }
 
@@ -572,7 +570,16 @@ void TForm9::deleteLine() {
     ui().message(deleted ? QStringLiteral("Az tételsor törölve!") : failed);
     openLines();
     data().query("ZQ20").last();
+    refreshViews();
     recompute();
+}
+
+// After a line change: the line commit closed the views; the list behind this screen follows too,
+// back on the last saved ticket.
+void TForm9::refreshViews() {
+    if (!data().query("ZQ20").active()) openLines();
+    if (!data().query("ZQ31").active()) openProducer();
+    TForm8::reload(app());
 }
 
 bool TForm9::refuse(const QString& message, QWidget* focus) {

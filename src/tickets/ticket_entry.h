@@ -46,6 +46,7 @@ private:
     void openLines();
     void openProducer();
     void reloadSums();
+    void refreshViews();
     void showAmounts();
     void recompute();
     void chooseProducer(bool withMouse);

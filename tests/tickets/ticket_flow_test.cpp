@@ -14,6 +14,7 @@ TEST(TicketFlow, ANewTicketFromTheListToTheDatabase) {
     AppFixture f(true);
     f.chooseBuyer("1");
     writeSettings(f, allVisible);
+    f.run().lastSavedTicketNumber = "20260013";
     TForm8 list(f.app());
     list.show();
 
@@ -23,6 +24,10 @@ TEST(TicketFlow, ANewTicketFromTheListToTheDatabase) {
         entry.producerButton()->click();
         lineWith(f, "1", "2");  // 2 t wheat at 78 000, 7 %
         button(d, "Új")->click();
+        // The line's commit closed the list behind; it is open again on the last saved ticket.
+        const Query& behind = f.data().query("ZQ10");
+        EXPECT_TRUE(behind.active());
+        EXPECT_EQ(behind.text("f_bszam"), "20260013");
         lineWith(f, "6", "150,5");  // 150,5 kg apples at 140, 12 %
         button(d, "Új")->click();
         EXPECT_EQ(edit(d, "var")->text(), "190 518");
