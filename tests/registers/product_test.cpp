@@ -224,10 +224,14 @@ TEST_F(Products, FailedWritesAndRepeatedCodes) {
     TForm7 change(f.app());
     ASSERT_TRUE(change.load());
     change.show();
-    change.field("T_MEGY")->setText(QString(11, 'x'));  // wider than the column
+    f.exec("CREATE EXCEPTION E_NO_WRITE 'no write'");
+    f.exec(
+        "CREATE TRIGGER T_NO_TERMEK FOR TERMEK BEFORE UPDATE AS BEGIN EXCEPTION E_NO_WRITE; END");
+    change.field("T_MEGY")->setText("zsák");
     button(&change, "OK")->click();
     EXPECT_EQ(f.ui.messages, QStringList{"Hiba73: Módositásban, UPDATE a termékben "});
     EXPECT_TRUE(change.isVisible());
+    EXPECT_EQ(change.field("T_MEGY")->text(), "zsák");
 
     f.ui.messages.clear();
     f.data().query("ZQ40").close();

@@ -108,7 +108,9 @@ TEST(ScreenKeys, EveryScreenOpensOnItsFirstInputAndEnterNeverStops) {
         open.push_back(c.open(f));
         QDialog& screen = *open.back();
         ASSERT_TRUE(screen.isVisible());
-        if (*c.firstFocus) EXPECT_EQ(focusName(screen), QString::fromLatin1(c.firstFocus));
+        if (*c.firstFocus) {
+            EXPECT_EQ(focusName(screen), QString::fromLatin1(c.firstFocus));
+        }
 
         // From every visible line edit, Enter moves the focus elsewhere or is the input's own
         // action; it never leaves the user stuck on a read-only field.
