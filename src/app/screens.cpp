@@ -4,6 +4,8 @@
 #include "core/buyer_data.h"
 #include "core/buyer_selection.h"
 #include "core/main_window.h"
+#include "declaration/declaration_screen.h"
+#include "declaration/merge_screen.h"
 #include "registers/producer_list.h"
 #include "registers/product_list.h"
 #include "tickets/ticket_list.h"
@@ -27,6 +29,10 @@ void wireScreens(MainWindow& window, App& app) {
     window.setScreen(QStringLiteral("Termék"), {}, [&app] { openScreen<TForm6>(app); });
     window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Évnyitás"),
                      [&app] { openScreen<TForm38>(app); });
+    window.setScreen(QStringLiteral("Bevallás"), QStringLiteral("2408M-hoz export"),
+                     [&app] { openScreen<TForm11>(app); });
+    window.setScreen(QStringLiteral("Bevallás"), QStringLiteral("Import összevonás"),
+                     [&app] { openScreen<TForm24>(app); });
     window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Ellenörzés"),
                      [&app] { openScreen<TForm14>(app); });
     window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Átvevő beállítás"), [&app] {
