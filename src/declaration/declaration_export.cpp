@@ -110,7 +110,7 @@ public:
                 QStringLiteral("%1 %2 adata olyan karaktert tartalmaz (%3), amely nem írható "
                                "az import fájlba. Kérem javítsa!")
                     .arg(m_who, QString::fromLatin1(field ? field : key), QString(bad)));
-        m_file.add(QByteArray(key), *bytes);
+        m_file.add(*importText(QString::fromUtf8(key)), *bytes);
     }
     const LineFile& file() const { return m_file; }
 
