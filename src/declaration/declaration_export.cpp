@@ -10,7 +10,6 @@
 #include "core/errors.h"
 #include "core/paths.h"
 #include "core/report_request.h"
-#include "core/safe_file.h"
 #include "declaration/line_file.h"
 #include "tickets/settings_files.h"
 #include "validation/identifiers.h"
@@ -18,12 +17,12 @@
 namespace declaration {
 
 AmountColumn amountColumnFromSettings(App& app) {
-    const auto values = settings::readSection(
-        settings::filePath(settings::programPath(app.run()), settings::form9),
-        QStringLiteral("Form9"));
+    const auto values =
+        settings::readSection(settings::filePath(settings::programPath(app.run()), settings::form9),
+                              QStringLiteral("Form9"));
     const auto it = values.find(QStringLiteral("edit15visible"));
     return it != values.end() && it->second == QStringLiteral("1") ? AmountColumn::PurchaseTotal
-                                                                    : AmountColumn::Payable;
+                                                                   : AmountColumn::Payable;
 }
 
 QString amountSum(AmountColumn column) {
@@ -47,16 +46,16 @@ class AmountSum {
 public:
     void add(const Value& v) {
         switch (v.kind()) {
-        case Value::Kind::Null:
-            return;
-        case Value::Kind::Decimal:
-            m_scaled += rescaled(v.scaled(), v.scale());
-            break;
-        case Value::Kind::Integer:
-            m_scaled += rescaled(v.asInteger(), 0);
-            break;
-        default:
-            m_exact = false;
+            case Value::Kind::Null:
+                return;
+            case Value::Kind::Decimal:
+                m_scaled += rescaled(v.scaled(), v.scale());
+                break;
+            case Value::Kind::Integer:
+                m_scaled += rescaled(v.asInteger(), 0);
+                break;
+            default:
+                m_exact = false;
         }
         m_real += v.asDouble();
     }
@@ -75,9 +74,9 @@ private:
 };
 
 // The producer columns the files carry.
-const char* const producerColumns[] = {"O_KOD",      "O_NEV",      "O_ADOAZON", "O_NEME",
-                                       "O_IGSZAM1",  "O_CSGAZD1",  "O_SZULNEV", "O_ANYJA",
-                                       "O_SZULHELY", "O_SZIDO",    "O_ADOSZAM", "O_FELIR"};
+const char* const producerColumns[] = {"O_KOD",      "O_NEV",     "O_ADOAZON", "O_NEME",
+                                       "O_IGSZAM1",  "O_CSGAZD1", "O_SZULNEV", "O_ANYJA",
+                                       "O_SZULHELY", "O_SZIDO",   "O_ADOSZAM", "O_FELIR"};
 
 using Row = std::map<QString, QString>;  // column → text
 
@@ -125,8 +124,8 @@ LineFile importFile(const Row& buyer, const Row& p, const QString& amount, const
         const auto it = row.find(QString::fromLatin1(column));
         return it == row.end() ? QString() : it->second;
     };
-    FileBuilder b(QStringLiteral("A(z) %1 kódú őstermelő (%2)")
-                      .arg(v(p, "O_KOD"), v(p, "O_NEV").trimmed()));
+    FileBuilder b(
+        QStringLiteral("A(z) %1 kódú őstermelő (%2)").arg(v(p, "O_KOD"), v(p, "O_NEV").trimmed()));
     b.add("$ny_azon", QStringLiteral("2408M"));
     b.add("$sorok_száma", QStringLiteral("26"));
     b.add("$d_lapok_száma", QStringLiteral("0"));
@@ -137,8 +136,8 @@ LineFile importFile(const Row& buyer, const Row& p, const QString& amount, const
     buyerLines.add("13843", v(buyer, "V_NEVE"), "V_NEVE");
     LineFile file = b.file();
     file.lines += buyerLines.file().lines;
-    FileBuilder rest(QStringLiteral("A(z) %1 kódú őstermelő (%2)")
-                         .arg(v(p, "O_KOD"), v(p, "O_NEV").trimmed()));
+    FileBuilder rest(
+        QStringLiteral("A(z) %1 kódú őstermelő (%2)").arg(v(p, "O_KOD"), v(p, "O_NEV").trimmed()));
     rest.add("17428", {});
     rest.add("17429", {});
     rest.add("17430", {});
@@ -169,6 +168,30 @@ LineFile importFile(const Row& buyer, const Row& p, const QString& amount, const
     return file;
 }
 
+// A month's files go into a folder just cleared of the export's own files, thousands at a time:
+// each is written under a temporary name and renamed, so no half file ever carries the real
+// name, but without the per-file flush to disk that would make a month take minutes. The
+// temporary name starts like the real one, so a run cut short leaves nothing the next run keeps.
+QString writeNewFile(const QString& path, const QByteArray& bytes) {
+    const QString temporary = path + QStringLiteral(".tmp");
+    QFile file(temporary);
+    const auto failed = [&](const QString& what) {
+        const QString reason = QStringLiteral("%1: %2 (%3)")
+                                   .arg(what, QDir::toNativeSeparators(path), file.errorString());
+        file.remove();
+        return reason;
+    };
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return failed(QStringLiteral("A fájl nem írható"));
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        return failed(QStringLiteral("A fájl írása nem sikerült"));
+    file.close();
+    if (file.error() != QFileDevice::NoError)
+        return failed(QStringLiteral("A fájl írása nem sikerült"));
+    if (!file.rename(path)) return failed(QStringLiteral("A fájl mentése nem sikerült"));
+    return {};
+}
+
 Row currentRow(Query& q, const QStringList& columns) {
     Row row;
     for (const QString& c : columns) row[c] = q.text(c);
@@ -182,9 +205,9 @@ Collection collect(App& app, const QString& from, const QString& to, AmountColum
     result.folder = monthFolder(from);
 
     openCurrentBuyer(app);
-    const Row buyer = currentRow(data.query("ZQ60"),
-                                 {QStringLiteral("V_ADOSZAM"), QStringLiteral("V_ADOAZON"),
-                                  QStringLiteral("V_NEVE")});
+    const Row buyer = currentRow(
+        data.query("ZQ60"),
+        {QStringLiteral("V_ADOSZAM"), QStringLiteral("V_ADOAZON"), QStringLiteral("V_NEVE")});
 
     Query& sums = data.query("ZQ20");
     sums.close();
@@ -203,10 +226,10 @@ Collection collect(App& app, const QString& from, const QString& to, AmountColum
     producers.clearSql();
     QStringList columns;
     for (const char* c : producerColumns) columns << QString::fromLatin1(c);
-    producers.addSql(QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) +
-                     QStringLiteral(" FROM ostermelo"));
-    producers.addSql(QStringLiteral("WHERE o_kod IN (SELECT f_ostermkod FROM fjfej ") +
-                     periodCondition() + u')');
+    producers.addSql(QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")));
+    producers.addSql(QStringLiteral("FROM (SELECT DISTINCT f_ostermkod FROM fjfej ") +
+                     periodCondition() + QStringLiteral(") paid"));
+    producers.addSql(QStringLiteral("JOIN ostermelo ON o_kod = paid.f_ostermkod"));
     producers.addSql(QStringLiteral("ORDER BY o_kod, id_ostermelo"));
     bindPeriod(producers, app, from, to);
     producers.open();
@@ -245,8 +268,8 @@ Collection collect(App& app, const QString& from, const QString& to, AmountColum
     for (const QString& taxId : taxIdOrder) {
         const ProducerGroup& g = groups.at(taxId);
         const QString path = QDir(result.folder).filePath(importFileName(yearMonth, taxId));
-        result.files << OutputFile{path, importFile(buyer, g.producer, g.amount.text(), from, to)
-                                             .bytes()};
+        result.files << OutputFile{
+            path, importFile(buyer, g.producer, g.amount.text(), from, to).bytes()};
         const auto line = importText(QDir::toNativeSeparators(path));
         if (!line)
             throw AppError(QStringLiteral("A mappa neve nem írható a csoportos import listába: %1")
@@ -274,7 +297,7 @@ void writeCollection(const Collection& collection) {
     }
     QStringList written;
     const auto write = [&written](const OutputFile& f) {
-        const QString error = writeFileSafely(f.path, f.bytes);
+        const QString error = writeNewFile(f.path, f.bytes);
         if (!error.isEmpty()) {
             for (const QString& path : written) QFile::remove(path);
             throw AppError(error);

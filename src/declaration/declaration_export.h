@@ -29,10 +29,10 @@ struct OutputFile {
 // Everything one collection writes, built from the database before any file is touched.
 struct Collection {
     QString folder;
-    QString total;                // the total text of all payments of the period
-    QList<OutputFile> files;      // the import files in producer-code order
-    OutputFile groupList;         // names the import files
-    QStringList skippedCodes;     // codes without a producer row or a 10-digit tax id
+    QString total;             // the total text of all payments of the period
+    QList<OutputFile> files;   // the import files in producer-code order
+    OutputFile groupList;      // names the import files
+    QStringList skippedCodes;  // codes without a producer row or a 10-digit tax id
 };
 
 // Reads the period's sums into ZQ20 (one row per producer code, for the screen's grid), the

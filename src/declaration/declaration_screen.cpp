@@ -74,9 +74,8 @@ TForm11::TForm11(App& app, QWidget* parent)
     names->addWidget(new QLabel(QStringLiteral("Nyomtatvány"), this), 2, 1);
     names->addWidget(new QLabel(QStringLiteral("Hónap"), this), 2, 2);
     names->addWidget(new QLabel(QStringLiteral("Adóazonositója"), this), 2, 3);
-    names->addWidget(new QLabel(QStringLiteral("Adatok könyvtára: C:\\TERMARO\\ + hónap + \\"),
-                                this),
-                     3, 0);
+    names->addWidget(
+        new QLabel(QStringLiteral("Adatok könyvtára: C:\\TERMARO\\ + hónap + \\"), this), 3, 0);
     names->addWidget(new QLabel(QStringLiteral("pl:   C:\\TERMARO\\01\\"), this), 3, 1);
     names->addWidget(new QLabel(QStringLiteral("( Könytárnak létezni kell )"), this), 3, 2, 1, 2);
     layout->addLayout(names);
@@ -112,7 +111,8 @@ TForm11::TForm11(App& app, QWidget* parent)
     connect(m_from, &QDateEdit::dateChanged, this, [this] { periodChanged(); });
     connect(m_to, &QDateEdit::dateChanged, this, [this] { periodChanged(); });
     m_to->installEventFilter(this);
-    onClick(ok, [this] { checkPeriod(QStringLiteral("Hiba112! Csak egy hónap intervallum lehet.")); });
+    onClick(ok,
+            [this] { checkPeriod(QStringLiteral("Hiba112! Csak egy hónap intervallum lehet.")); });
     onClick(m_collect, [this] { collect(); });
     onClick(m_print, [this] { print(); });
     onClick(cancel, [this] { reject(); });

@@ -86,8 +86,8 @@ int moveWithoutReplacing(const QString& from, const QString& to) {
 #else
     const QByteArray source = QFile::encodeName(from);
     const QByteArray target = QFile::encodeName(to);
-    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(),
-                    RENAME_NOREPLACE) == 0)
+    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) ==
+        0)
         return 0;
     if (errno != EINVAL && errno != ENOSYS) return errno;
     // A file system without the no-replace move (some pen drives): test, then move.
@@ -126,8 +126,9 @@ QStringList mergePairs(const QString& folderA, const QString& folderB, const QSt
             merged.lines[index] = key + '=' + QByteArray::number(qint64(a + *b));
         }
         if (refused) {
-            messages << QStringLiteral("Nem vonható össze, mert a \"B\" fájlban olyan összeg sor "
-                                       "van, ami az \"A\" fájlban nincs: %1")
+            messages << QStringLiteral(
+                            "Nem vonható össze, mert a \"B\" fájlban olyan összeg sor "
+                            "van, ami az \"A\" fájlban nincs: %1")
                             .arg(QFileInfo(p.b).fileName());
             continue;
         }
@@ -148,7 +149,8 @@ QStringList mergePairs(const QString& folderA, const QString& folderB, const QSt
             if (moveWithoutReplacing(oldA, p.a) == 0) QFile::remove(temporary);
             continue;
         }
-        if (const int code = moveWithoutReplacing(p.b, withExtension(p.b, QStringLiteral(".old")))) {
+        if (const int code =
+                moveWithoutReplacing(p.b, withExtension(p.b, QStringLiteral(".old")))) {
             messages << renameMessage("old", "Rename2", code);
             // B stays in the declaration, so A goes back to its own amounts.
             if (QFile::remove(p.a)) moveWithoutReplacing(oldA, p.a);

@@ -4,9 +4,7 @@
 #include <QFile>
 #include <QHash>
 #include <QStringDecoder>
-#include <array>
 #include <cmath>
-#include <limits>
 
 #include "core/errors.h"
 
@@ -126,17 +124,32 @@ const QHash<char16_t, char>& latin2Bytes() {
 // The ASCII form of typographic quotes and dashes; 0 when there is none.
 char asciiForm(char16_t c) {
     switch (c) {
-    case u'\u201C': case u'\u201D': case u'\u201E': case u'\u201F':
-    case u'\u00AB': case u'\u00BB': case u'\u2033':
-        return '"';
-    case u'\u2018': case u'\u2019': case u'\u201A': case u'\u201B':
-    case u'\u2039': case u'\u203A': case u'\u2032':
-        return '\'';
-    case u'\u2010': case u'\u2011': case u'\u2012': case u'\u2013':
-    case u'\u2014': case u'\u2015': case u'\u2212':
-        return '-';
-    default:
-        return 0;
+        case u'\u201C':
+        case u'\u201D':
+        case u'\u201E':
+        case u'\u201F':
+        case u'\u00AB':
+        case u'\u00BB':
+        case u'\u2033':
+            return '"';
+        case u'\u2018':
+        case u'\u2019':
+        case u'\u201A':
+        case u'\u201B':
+        case u'\u2039':
+        case u'\u203A':
+        case u'\u2032':
+            return '\'';
+        case u'\u2010':
+        case u'\u2011':
+        case u'\u2012':
+        case u'\u2013':
+        case u'\u2014':
+        case u'\u2015':
+        case u'\u2212':
+            return '-';
+        default:
+            return 0;
     }
 }
 }  // namespace

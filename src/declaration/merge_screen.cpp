@@ -28,8 +28,9 @@ const char* const helpText =
 // The three sums of one side, one per line.
 QString figureLines(const char* when, const declaration::AmountFigures& f) {
     const QString w = QString::fromUtf8(when);
-    return QStringLiteral("%1 a 401. sor (kifizetett): %2\n%1 a 455. sor (állat): %3\n"
-                          "%1 a 455. sor (növény): %4")
+    return QStringLiteral(
+               "%1 a 401. sor (kifizetett): %2\n%1 a 455. sor (állat): %3\n"
+               "%1 a 455. sor (növény): %4")
         .arg(w)
         .arg(f.paid)
         .arg(f.animal)
@@ -86,8 +87,8 @@ TForm24::TForm24(App& app, QWidget* parent)
     };
     side(0, QStringLiteral("\"A\" importok (winchester)"), QStringLiteral("A"), m_folderA, m_filesA,
          true);
-    side(2, QStringLiteral("\"B\"  importok (pen drive)"), QStringLiteral("B"), m_folderB,
-         m_filesB, false);
+    side(2, QStringLiteral("\"B\"  importok (pen drive)"), QStringLiteral("B"), m_folderB, m_filesB,
+         false);
     layout->addLayout(sides, 1);
 
     layout->addWidget(new QLabel(QStringLiteral("Mind két listában megtalálhatóak"), this));
@@ -124,7 +125,8 @@ TForm24::TForm24(App& app, QWidget* parent)
 }
 
 void TForm24::onShow() {
-    m_folderA->setText(QDir::toNativeSeparators(windowsDefaultPath(QStringLiteral("c:\\Termaro16\\"))));
+    m_folderA->setText(
+        QDir::toNativeSeparators(windowsDefaultPath(QStringLiteral("c:\\Termaro16\\"))));
     m_folderB->setText(QDir::toNativeSeparators(windowsDefaultPath(QStringLiteral("c:\\"))));
     refreshLists();
 }
@@ -147,7 +149,8 @@ void TForm24::merge() {
     const QString b = QDir::fromNativeSeparators(m_folderB->text());
     for (const QString& folder : {a, b}) {
         if (!QFileInfo(folder).isDir()) {
-            ui().message(QStringLiteral("A mappa nem létezik: %1").arg(QDir::toNativeSeparators(folder)));
+            ui().message(
+                QStringLiteral("A mappa nem létezik: %1").arg(QDir::toNativeSeparators(folder)));
             return;
         }
     }

@@ -92,7 +92,7 @@ TEST_F(DeclarationExport, GoldenMonthByteForByte) {
     addProducer("00012", "Kovács János", "8347708363", " OCSG-12345678 ");
     addTicket("00012", "2024-08-05", "1000.25");
     addTicket("00012", "2024-08-31", "234.25");
-    addTicket("00012", "2024-09-01", "5000");       // next month
+    addTicket("00012", "2024-09-01", "5000");           // next month
     addTicket("00012", "2024-08-10", "777", "0", "2");  // another buyer
     writeBytes(month + "/sajat.txt", "a user's own file");
     auto s = open();
@@ -102,14 +102,35 @@ TEST_F(DeclarationExport, GoldenMonthByteForByte) {
     EXPECT_EQ(s->findChild<QLineEdit*>("folder")->text(), QDir::toNativeSeparators(month + "/"));
     EXPECT_TRUE(button(*s, "Nyomtatás")->isEnabled());
 
-    const char* lines[] = {
-        "$ny_azon=2408M", "$sorok_száma=26", "$d_lapok_száma=0",
-        "$info=00012_Kovács János_8347708363", "13841=14287532203", "13842= ",
-        "13843=Tisza-Mező Termény Kft.", "17428=", "17429=", "17430=", "13844=8347708363",
-        "13845=1", "13846=HU", "13848=NEBIH9922983695", "13849=OCSG12345678", "14807=Kovács ",
-        "14808=János", "17052=Kovács ", "17053=János", "17054=Szőke Éva ", "17055=Ágnes",
-        "13854=Győr", "13855=19620314", "16697=20240801", "16698=20240831", "24804=1235",
-        "24805=1", "13847=71689766103", "25106=KJ7273177"};
+    const char* lines[] = {"$ny_azon=2408M",
+                           "$sorok_száma=26",
+                           "$d_lapok_száma=0",
+                           "$info=00012_Kovács János_8347708363",
+                           "13841=14287532203",
+                           "13842= ",
+                           "13843=Tisza-Mező Termény Kft.",
+                           "17428=",
+                           "17429=",
+                           "17430=",
+                           "13844=8347708363",
+                           "13845=1",
+                           "13846=HU",
+                           "13848=NEBIH9922983695",
+                           "13849=OCSG12345678",
+                           "14807=Kovács ",
+                           "14808=János",
+                           "17052=Kovács ",
+                           "17053=János",
+                           "17054=Szőke Éva ",
+                           "17055=Ágnes",
+                           "13854=Győr",
+                           "13855=19620314",
+                           "16697=20240801",
+                           "16698=20240831",
+                           "24804=1235",
+                           "24805=1",
+                           "13847=71689766103",
+                           "25106=KJ7273177"};
     QByteArray expected;
     for (const char* line : lines) expected += latin2(line) + "\r\n";
     EXPECT_EQ(readBytes(file("8347708363")), expected);
@@ -132,8 +153,9 @@ TEST_F(DeclarationExport, GoldenMonthByteForByte) {
 TEST_F(DeclarationExport, ShortFormsAndCleanedValues) {
     // No OCSG number, a one-word name, no birth date, a line break and typographic quotes.
     addProducer("00003", "Madonna", "8347708363", "OCSG-1234", "");
-    f.exec("UPDATE ostermelo SET o_anyja = '  Kiss Éva  ', o_szulhely = 'Győr' || ASCII_CHAR(13) "
-           "|| ASCII_CHAR(10) || '„Újváros” – Észak'");
+    f.exec(
+        "UPDATE ostermelo SET o_anyja = '  Kiss Éva  ', o_szulhely = 'Győr' || ASCII_CHAR(13) "
+        "|| ASCII_CHAR(10) || '„Újváros” – Észak'");
     addTicket("00003", "2024-08-02", "0");
     auto s = open();
     collectAugust(*s);
@@ -163,10 +185,9 @@ TEST_F(DeclarationExport, CodesSharingATaxIdGetOneFileSummedOnce) {
     const QByteArray bytes = readBytes(file("8347708363"));
     EXPECT_TRUE(bytes.contains("\r\n24804=301\r\n")) << bytes.toStdString();
     EXPECT_TRUE(bytes.contains("$info=00001_Nagy P\xE9ter P\xE1l_8347708363\r\n"));
-    EXPECT_EQ(readBytes(groupList()),
-              (QDir::toNativeSeparators(file("8347708363")) + "\r\n" +
-               QDir::toNativeSeparators(file("8123456789")) + "\r\n")
-                  .toLocal8Bit());
+    EXPECT_EQ(readBytes(groupList()), (QDir::toNativeSeparators(file("8347708363")) + "\r\n" +
+                                       QDir::toNativeSeparators(file("8123456789")) + "\r\n")
+                                          .toLocal8Bit());
 }
 
 TEST_F(DeclarationExport, RefusedPeriodsLeaveTheFolderAlone) {

@@ -76,7 +76,8 @@ inline QPushButton* button(QWidget& screen, const QString& caption) {
 inline QString importerProblem(const QByteArray& bytes) {
     if (bytes.startsWith("\xEF\xBB\xBF")) return "byte-order mark";
     if (!bytes.isEmpty() && !bytes.endsWith("\r\n")) return "no CR LF after the last line";
-    const QList<QByteArray> lines = bytes.isEmpty() ? QList<QByteArray>{} : bytes.chopped(1).split('\n');
+    const QList<QByteArray> lines =
+        bytes.isEmpty() ? QList<QByteArray>{} : bytes.chopped(1).split('\n');
     bool header = true;
     int declared = -1;
     int data = 0;
@@ -105,7 +106,8 @@ inline QString importerProblem(const QByteArray& bytes) {
 // Checks every ".imp" file of a folder against the importer's rules.
 inline void expectImportable(const QString& folder) {
     for (const QString& name : QDir(folder).entryList({"*.imp"}, QDir::Files))
-        EXPECT_EQ(importerProblem(readBytes(QDir(folder).filePath(name))), QString()) << name.toStdString();
+        EXPECT_EQ(importerProblem(readBytes(QDir(folder).filePath(name))), QString())
+            << name.toStdString();
 }
 
 // Text as the files carry it.

@@ -16,8 +16,10 @@ namespace {
 
 // A 2408M file with the paid amount, and an older-form file with its two line-455 amounts.
 QByteArray paidFile(const char* taxId, const char* amount) {
-    return QByteArray("$ny_azon=2408M\r\n$sorok_sz\xE1ma=26\r\n$info=00001_Kov\xE1" "cs_") + taxId +
-           "\r\n13844=" + taxId + "\r\n24804=" + amount + "\r\n24805=1\r\n";
+    return QByteArray(
+               "$ny_azon=2408M\r\n$sorok_sz\xE1ma=26\r\n$info=00001_Kov\xE1"
+               "cs_") +
+           taxId + "\r\n13844=" + taxId + "\r\n24804=" + amount + "\r\n24805=1\r\n";
 }
 QByteArray oldFormFile(const char* animal, const char* plant) {
     return QByteArray("$ny_azon=1008M\r\n12456=") + animal + "\r\n23790=" + plant +
@@ -81,17 +83,20 @@ TEST_F(ImportMerge, MergesEveryPairAndSetsTheOriginalsAside) {
     EXPECT_EQ(QDir(b).entryList(QDir::Files),
               QStringList({"1008M202008_8123456789.old", "2408M202408_2222222222.imp",
                            "2408M202408_8347708363.old"}));
-    EXPECT_EQ(readBytes(a + "/2408M202408_1111111111.imp"), aBefore.at("2408M202408_1111111111.imp"));
+    EXPECT_EQ(readBytes(a + "/2408M202408_1111111111.imp"),
+              aBefore.at("2408M202408_1111111111.imp"));
     expectImportable(a);
     expectImportable(b);
 
     EXPECT_EQ(listed(*s, "bothList"), QStringList({oldPair, pairName}));
     const QString before = s->findChild<QLabel*>("figuresBefore")->text();
     const QString after = s->findChild<QLabel*>("figuresAfter")->text();
-    EXPECT_TRUE(before.contains("Összevonás előtt a 455. sor (állat): 10\n")) << before.toStdString();
+    EXPECT_TRUE(before.contains("Összevonás előtt a 455. sor (állat): 10\n"))
+        << before.toStdString();
     EXPECT_TRUE(before.contains("Összevonás előtt a 401. sor (kifizetett): 244\n"));
     EXPECT_TRUE(before.endsWith("Mindösszesen : 1282")) << before.toStdString();
-    EXPECT_TRUE(after.contains("Összevonás után a 401. sor (kifizetett): 1242\n")) << after.toStdString();
+    EXPECT_TRUE(after.contains("Összevonás után a 401. sor (kifizetett): 1242\n"))
+        << after.toStdString();
     EXPECT_TRUE(after.contains("Összevonás után a 401. sor (kifizetett): 9\n"));
     EXPECT_TRUE(after.endsWith("Mindösszesen : 1282")) << after.toStdString();
     EXPECT_FALSE(button(*s, "Összevonás")->isEnabled());
@@ -160,7 +165,8 @@ TEST_F(ImportMerge, APairThatCannotBeMergedStaysWhole) {
     EXPECT_EQ(f.ui.messages[1], " \"old\" Rename2 átnevezési hiba kódja = 17");
     EXPECT_EQ(readBytes(a + '/' + oldPair), aBefore.at(oldPair));
     EXPECT_EQ(readBytes(b + '/' + oldPair), bBefore.at(oldPair));
-    EXPECT_EQ(readBytes(a + '/' + blocked), aBefore.at(blocked)) << "A goes back to its own amounts";
+    EXPECT_EQ(readBytes(a + '/' + blocked), aBefore.at(blocked))
+        << "A goes back to its own amounts";
     EXPECT_EQ(readBytes(b + '/' + blocked), bBefore.at(blocked));
     EXPECT_FALSE(QFile::exists(a + "/2408M202408_9999999999.old"));
     EXPECT_EQ(readBytes(a + '/' + pairName), paidFile("8347708363", "3"));
