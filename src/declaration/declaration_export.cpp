@@ -281,7 +281,8 @@ Collection collect(App& app, const QString& from, const QString& to, AmountColum
     return result;
 }
 
-void writeCollection(const Collection& collection) {
+void writeCollection(const Collection& collection,
+                     const std::function<void(int written, int total)>& progress) {
     const QString folder = collection.folder;
     if (!QFileInfo(folder).isDir())
         throw AppError(
@@ -304,8 +305,13 @@ void writeCollection(const Collection& collection) {
         }
         written << f.path;
     };
-    for (const OutputFile& f : collection.files) write(f);
+    const int total = int(collection.files.size()) + 1;
+    for (const OutputFile& f : collection.files) {
+        write(f);
+        if (progress && written.size() % 100 == 0) progress(int(written.size()), total);
+    }
     write(collection.groupList);
+    if (progress) progress(total, total);
 }
 
 }  // namespace declaration

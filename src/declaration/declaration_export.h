@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class App;
 
@@ -43,7 +44,9 @@ Collection collect(App& app, const QString& from, const QString& to, AmountColum
 // Replaces the export's own files in the folder ("2408M*", "2108M_*") by the collection's; the
 // user's other files stay. On any failure the files written so far are removed and AppError
 // tells why; a file that cannot be cleared stops the run before anything is written.
-void writeCollection(const Collection& collection);
+// `progress` hears the number of files written so far, for a progress bar.
+void writeCollection(const Collection& collection,
+                     const std::function<void(int written, int total)>& progress = {});
 
 // The SUM expression of the chosen amount column.
 QString amountSum(AmountColumn column);

@@ -1,5 +1,6 @@
 #include "declaration/declaration_screen.h"
 
+#include <QCoreApplication>
 #include <QDateEdit>
 #include <QDir>
 #include <QFocusEvent>
@@ -7,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -179,7 +181,15 @@ void TForm11::collect() {
     const QString to = m_periodTo;
     const declaration::Collection collection = declaration::collect(app(), from, to, m_column);
     m_total = collection.total;
-    declaration::writeCollection(collection);
+    // A month of a large buyer is thousands of files: show how far the writing is.
+    QProgressDialog progress(QStringLiteral("Import fájlok írása..."), QString(), 0,
+                             int(collection.files.size()) + 1, this);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    declaration::writeCollection(collection, [&progress](int written, int) {
+        progress.setValue(written);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    });
     m_print->setEnabled(true);
     if (!collection.skippedCodes.isEmpty())
         ui().message(

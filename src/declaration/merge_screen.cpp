@@ -94,7 +94,8 @@ TForm24::TForm24(App& app, QWidget* parent)
     layout->addWidget(new QLabel(QStringLiteral("Mind két listában megtalálhatóak"), this));
     m_both = new QListWidget(this);
     m_both->setObjectName(QStringLiteral("bothList"));
-    layout->addWidget(m_both, 1);
+    m_both->setMaximumHeight(120);
+    layout->addWidget(m_both);
 
     auto* figures = new QHBoxLayout;
     m_before = new QLabel(this);
