@@ -15,9 +15,15 @@
 #include "lists/statistics.h"
 #include "maintenance/about_box.h"
 #include "maintenance/backup_screen.h"
+#include "maintenance/chamber_width_upgrade.h"
+#include "maintenance/date_format_help.h"
+#include "maintenance/felir_upgrade.h"
 #include "maintenance/help_screen.h"
+#include "maintenance/nebih_upgrade.h"
+#include "maintenance/pension_flag_upgrade.h"
 #include "maintenance/remote_support.h"
 #include "maintenance/send_data.h"
+#include "maintenance/shared_tax_id_pass.h"
 #include "registers/producer_list.h"
 #include "registers/product_list.h"
 #include "tickets/ticket_list.h"
@@ -49,6 +55,19 @@ void wireScreens(MainWindow& window, App& app) {
                      [&app] { openScreen<TForm14>(app); });
     window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Adatok mentése"),
                      [&app] { openScreen<TForm35>(app); });
+    window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Nébih azon. felvétele"),
+                     [&app] { openScreen<TForm43>(app); });
+    window.setScreen(QStringLiteral("Segédlet"),
+                     QStringLiteral("Windows dátum formátunának módosítása"),
+                     [&app] { openScreen<TForm44>(app); });
+    window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("FELIR azon. felvétele"),
+                     [&app] { openScreen<TForm37>(app); });
+    window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Magánny.tag?"),
+                     [&app] { openScreen<TForm28>(app); });
+    window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Kamarai szám hossza"),
+                     [&app] { openScreen<TForm42>(app); });
+    window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Ostermelo egyesites"),
+                     [&app] { openScreen<TForm36>(app); });
     window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Sugó"),
                      [&app] { openScreen<TForm21>(app); });
     window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Névjegy"),

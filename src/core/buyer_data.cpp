@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "core/widgets.h"
+#include "core/write.h"
 
 namespace {
 const FieldSpec buyerFields[] = {
@@ -93,7 +94,9 @@ void TForm17::openBuyerRow() {
 }
 
 bool TForm17::fill() {
-    const bool ok = guardQuietly([this] {
+    const QString failed =
+        QStringLiteral("Hiba172 az atvevo módosítás Edit-ben való megjelenitésekor!");
+    const bool ok = guardQuietly(failed, [this] {
         openBuyerRow();
         Query& q = data().query("ZQ60");
         for (auto it = m_fields.begin(); it != m_fields.end(); ++it)
@@ -101,8 +104,7 @@ bool TForm17::fill() {
         m_soleTrader->setChecked(q.text("V_EV") == QLatin1String("true"));
         m_smallTaxpayer->setChecked(q.text("V_KISADO") == QLatin1String("true"));
     });
-    if (!ok)
-        ui().message(QStringLiteral("Hiba172 az atvevo módosítás Edit-ben való megjelenitésekor!"));
+    if (!ok) ui().message(failed);
     return ok;
 }
 
@@ -164,42 +166,40 @@ void TForm17::save() {
         }
     }
 
-    bool started = false;
-    try {
-        if (!data().inTransaction()) data().startTransaction();
-        started = true;
-        Query& q = data().query("ZQ61");
-        q.close();
-        q.setSql(QStringLiteral(
-            "UPDATE atvevo SET V_UTCA = :p2, V_BANKSZLA = :p5, V_ADOAZON = :p6, V_NYILATK = :p7, "
-            "V_VERZIO = :p10, V_EV = :p11, V_EVNYILV = :p12, V_KERULET = :p13, V_JELLEG = :p14, "
-            "V_HAZSZAM = :p15, V_EPULET = :p16, V_LEPCSO = :p17, V_SZINT = :p18, V_AJTO = :p19, "
-            "V_KISADO = :p21, V_KOZADOSZAM = :p22, V_EV_NEVE = :p23 WHERE V_AKOD = :p20"));
-        const std::pair<const char*, const char*> texts[] = {
-            {"p2", "V_UTCA"},     {"p5", "V_BANKSZLA"},    {"p6", "V_ADOAZON"},
-            {"p7", "V_NYILATK"},  {"p10", "V_VERZIO"},     {"p12", "V_EVNYILV"},
-            {"p13", "V_KERULET"}, {"p14", "V_JELLEG"},     {"p15", "V_HAZSZAM"},
-            {"p16", "V_EPULET"},  {"p17", "V_LEPCSO"},     {"p18", "V_SZINT"},
-            {"p19", "V_AJTO"},    {"p22", "V_KOZADOSZAM"}, {"p23", "V_EV_NEVE"},
-        };
-        for (const auto& [param, column] : texts)
-            q.bindText(QString::fromLatin1(param), field(QString::fromLatin1(column))->text());
-        q.bindText("p11", m_soleTrader->isChecked() ? QStringLiteral("true") : QStringLiteral(" "));
-        q.bindText("p21",
-                   m_smallTaxpayer->isChecked() ? QStringLiteral("true") : QStringLiteral(" "));
-        q.bindText("p20", run().buyerCode);
-        q.execSql();
-        data().commit();
-    } catch (const std::exception&) {
-        ui().message(started ? QStringLiteral("Hiba170: UPDATE atvevo ")
-                             : QStringLiteral("Hiba171: UPDATE az atvevo "));
-        guardQuietly([this] { data().rollback(); });
-    }
+    const bool written = runWrite(
+        app(), QStringLiteral("Hiba171: UPDATE az atvevo "),
+        QStringLiteral("Hiba170: UPDATE atvevo "), [this] {
+            Query& q = data().query("ZQ61");
+            q.close();
+            q.setSql(QStringLiteral(
+                "UPDATE atvevo SET V_UTCA = :p2, V_BANKSZLA = :p5, V_ADOAZON = :p6, V_NYILATK = "
+                ":p7, "
+                "V_VERZIO = :p10, V_EV = :p11, V_EVNYILV = :p12, V_KERULET = :p13, V_JELLEG = "
+                ":p14, "
+                "V_HAZSZAM = :p15, V_EPULET = :p16, V_LEPCSO = :p17, V_SZINT = :p18, V_AJTO = "
+                ":p19, "
+                "V_KISADO = :p21, V_KOZADOSZAM = :p22, V_EV_NEVE = :p23 WHERE V_AKOD = :p20"));
+            const std::pair<const char*, const char*> texts[] = {
+                {"p2", "V_UTCA"},     {"p5", "V_BANKSZLA"},    {"p6", "V_ADOAZON"},
+                {"p7", "V_NYILATK"},  {"p10", "V_VERZIO"},     {"p12", "V_EVNYILV"},
+                {"p13", "V_KERULET"}, {"p14", "V_JELLEG"},     {"p15", "V_HAZSZAM"},
+                {"p16", "V_EPULET"},  {"p17", "V_LEPCSO"},     {"p18", "V_SZINT"},
+                {"p19", "V_AJTO"},    {"p22", "V_KOZADOSZAM"}, {"p23", "V_EV_NEVE"},
+            };
+            for (const auto& [param, column] : texts)
+                q.bindText(QString::fromLatin1(param), field(QString::fromLatin1(column))->text());
+            q.bindText("p11",
+                       m_soleTrader->isChecked() ? QStringLiteral("true") : QStringLiteral(" "));
+            q.bindText("p21",
+                       m_smallTaxpayer->isChecked() ? QStringLiteral("true") : QStringLiteral(" "));
+            q.bindText("p20", run().buyerCode);
+            q.execSql();
+        });
 
     openBuyerRow();
     const Query& q = data().query("ZQ60");
     run().defaultStatement = q.text("v_nyilatk");
     const QString version = q.text("v_verzio");
     run().printVariant = version.trimmed().isEmpty() ? QString() : version.left(1);
-    accept();
+    if (written) accept();  // a failed write keeps the screen open with what was typed
 }

@@ -48,6 +48,10 @@ TForm18::TForm18(App& app, QWidget* parent)
             if (q.active() && index >= 0) q.moveTo(index);
         });
     });
+    // A choice in the popup list: the list hides before the pick lands, so its closing alone
+    // would apply the row that was current before.
+    connect(m_list, &QComboBox::activated, this,
+            [this] { guard(ui(), [this] { applyChoice(); }); });
     m_list->installEventFilter(this);
     setFocusProxy(m_list);
 }

@@ -25,5 +25,12 @@ public:
     using AppError::AppError;
 };
 
+// A write the program refuses for a reason the user can act on (a document number another buyer
+// issued meanwhile): runWrite shows this text instead of its numbered failure message.
+class WriteRefused : public AppError {
+public:
+    using AppError::AppError;
+};
+
 // The text of any exception, for the general error display.
 QString errorText(const std::exception& e);

@@ -141,7 +141,11 @@ void MainWindow::setScreen(const QString& menu, const QString& item, std::functi
 
 void MainWindow::open(const QString& menu, const QString& item) {
     const auto it = m_screens.find(key(menu, item));
-    if (it == m_screens.end()) return;  // a screen a later version brings
+    if (it == m_screens.end()) {
+        // An entry whose screen is not built yet: say so rather than do nothing.
+        m_app.ui().message(notAvailableYet);
+        return;
+    }
     guard(m_app.ui(), it->second);
 }
 

@@ -21,6 +21,10 @@ public:
     // What an item opens; set by the program's wiring.
     void setScreen(const QString& menu, const QString& item, std::function<void()> open);
 
+    // What an entry without a screen says when chosen.
+    static inline const QString notAvailableYet =
+        QStringLiteral("Ez a funkció ebben a változatban még nem érhető el.");
+
     // Enables the menus and sets the title after a buyer choice.
     void buyerChosen();
 

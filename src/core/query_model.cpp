@@ -4,6 +4,8 @@
 #include <QItemSelectionModel>
 #include <QTableView>
 
+#include "core/grid_columns.h"
+
 QueryModel::QueryModel(Query& query, QList<GridColumn> columns, QObject* parent)
     : QAbstractTableModel(parent), m_query(query), m_columns(std::move(columns)) {
     connect(&m_query, &Query::reset, this, &QueryModel::resetFromQuery);
@@ -104,13 +106,16 @@ QueryModel* bindGrid(QTableView* view, Query& query, QList<GridColumn> columns) 
         view->setCurrentIndex(model->index(row, column));
     };
     QObject::connect(q, &Query::currentChanged, view, followQuery);
-    QObject::connect(model, &QAbstractItemModel::modelReset, view,
-                     [q, followQuery] { followQuery(q->recNo()); });
+    QObject::connect(model, &QAbstractItemModel::modelReset, view, [view, q, followQuery] {
+        followQuery(q->recNo());
+        fitColumnsToContent(view);
+    });
     QObject::connect(view->selectionModel(), &QItemSelectionModel::currentChanged, view,
                      [q](const QModelIndex& current) {
                          if (current.isValid() && current.row() != q->recNo())
                              q->moveTo(current.row());
                      });
     followQuery(query.recNo());
+    fitColumnsToContent(view);
     return model;
 }

@@ -79,8 +79,8 @@ private:
 
 }  // namespace
 
-bool reportRequest(App& app, ReportComponent component, const QString& templateFile,
-                   bool landscape) {
+bool reportRequest(App& app, ReportComponent component, const QString& templateFile, bool landscape,
+                   const QString& documentName) {
     const CompositeReport composite(component);
     ReportTemplate report;
     try {
@@ -93,6 +93,7 @@ bool reportRequest(App& app, ReportComponent component, const QString& templateF
     job.templateFile = templateFile;
     job.landscape = landscape;
     job.printButton = component == ReportComponent::frNyomtat;
+    job.documentName = documentName;
     job.variables = app.data().reportVariables();
     try {
         TDataReportResolver datasets(app.data());

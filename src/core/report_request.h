@@ -53,8 +53,9 @@ private:
 //    through Ui::error and returns false without a preview (the caller goes on, as after a
 //    closed preview);
 //  - otherwise Ui::preview gets the job and the request returns true when it is closed.
-bool reportRequest(App& app, ReportComponent component, const QString& templateFile,
-                   bool landscape);
+// `documentName` is what a saved PDF is proposed as (ReportJob::documentName).
+bool reportRequest(App& app, ReportComponent component, const QString& templateFile, bool landscape,
+                   const QString& documentName = {});
 
 // Opens the current buyer's ATVEVO row in ZQ60, the first step of nearly every report request.
 void openCurrentBuyer(App& app);

@@ -7,6 +7,7 @@
 #include "core/guard.h"
 
 class QAbstractButton;
+class QLineEdit;
 class QShowEvent;
 
 // Base of every modal screen: objectName is the class name, on-show logic runs guarded from
@@ -28,10 +29,17 @@ public:
     // cannot store; call before writing.
     bool textsStorable();
 
+    // Refuses, with a plain message naming the field and the focus on it, the first of `fields`
+    // whose text is not a number ("," or "." as decimal separator); with `whole`, not a whole
+    // number that fits an INTEGER column. Call after the screen's own checks, before any write.
+    bool numbersValid(const QList<QLineEdit*>& fields, bool whole = false);
+
 protected:
     // Runs each time the screen is shown; exceptions reach the general error display.
     virtual void onShow() {}
     void showEvent(QShowEvent* event) override;
+    // After on-show: the focus on the first input that takes typing, unless on-show placed it.
+    void focusFirstInput();
 
     // Connects a button's click to an action run inside the guard.
     template <class Fn>
@@ -39,6 +47,7 @@ protected:
 
 private:
     App& m_app;
+    QObject* m_enterKeys = nullptr;
 };
 
 #include <QAbstractButton>

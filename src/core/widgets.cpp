@@ -21,6 +21,13 @@ protected:
             const QString text = key->text();
             if (!text.isEmpty() && text.at(0).isPrint() &&
                 !(key->modifiers() & Qt::ControlModifier)) {
+                // In a number field "." is the decimal separator typed the other way: the
+                // program's is ",", and a swallowed "." would turn 250.5 into 2505.
+                if (text == QLatin1String(".") && decimalComma()) {
+                    if (auto* edit = qobject_cast<QLineEdit*>(watched); edit && !edit->isReadOnly())
+                        edit->insert(QStringLiteral(","));
+                    return true;
+                }
                 for (const QChar c : text) {
                     if (!m_allowed.contains(c)) return true;
                 }
@@ -30,6 +37,9 @@ protected:
     }
 
 private:
+    bool decimalComma() const {
+        return m_allowed.contains(QLatin1Char(',')) && !m_allowed.contains(QLatin1Char('.'));
+    }
     QString m_allowed;
 };
 
@@ -88,7 +98,10 @@ void acceptOnly(QWidget* input, const QString& characters) {
 void enableEnterNavigation(const QList<QWidget*>& order) {
     if (order.isEmpty()) return;
     auto* nav = new EnterNavigation(order.first(), order);
-    for (QWidget* w : order) w->installEventFilter(nav);
+    for (QWidget* w : order) {
+        w->installEventFilter(nav);
+        w->setProperty("enterNavigation", true);
+    }
 }
 
 QLineEdit* addField(QFormLayout* form, const FieldSpec& spec) {

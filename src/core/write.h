@@ -10,7 +10,9 @@
 // The write pattern of every save: start the transaction when inactive, run the statements,
 // commit; on failure show the numbered "Hiba…" message (never the server's text, which goes to
 // the log) and roll back. `startFailureMessage` is shown when the transaction cannot even start,
-// `failureMessage` when a statement or the commit fails. Returns whether the write went through.
+// `failureMessage` when a statement or the commit fails; a WriteRefused shows its own text.
+// Returns whether the write went through. A failed write leaves the screen's input as it was:
+// the caller keeps the screen open, so nothing typed is lost.
 template <class Fn>
 bool runWrite(App& app, const QString& startFailureMessage, const QString& failureMessage,
               Fn&& statements, bool commit = true) {
@@ -26,6 +28,10 @@ bool runWrite(App& app, const QString& startFailureMessage, const QString& failu
         std::forward<Fn>(statements)();
         if (commit) data.commit();
         return true;
+    } catch (const WriteRefused& e) {
+        app.ui().message(e.text());
+        guardQuietly([&data] { data.rollback(); });
+        return false;
     } catch (const std::exception& e) {
         qWarning("%s: %s", qUtf8Printable(failureMessage), qUtf8Printable(errorText(e)));
         app.ui().message(failureMessage);

@@ -11,11 +11,14 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <functional>
+#include <limits>
 
 #include "core/errors.h"
 #include "core/value.h"
 #include "core/widgets.h"
+#include "core/write.h"
 #include "registers/producer_list.h"
+#include "registers/register_codes.h"
 #include "validation/identifiers.h"
 
 namespace {
@@ -231,20 +234,15 @@ void TForm5::onShow() {
 }
 
 void TForm5::proposeCode() {
-    // The last code in text order plus one; "1" in an empty register.
-    Query& q = data().query("ZQ31");
-    q.close();
-    q.clearSql();
-    q.addSql(QStringLiteral("SELECT  * FROM ostermelo "));
-    q.addSql(QStringLiteral("          ORDER BY o_kod "));
-    q.open();
-    q.last();
-    const std::int64_t next = q.isEmpty() ? 1 : toInteger(q.text(QStringLiteral("O_KOD"))) + 1;
-    field(QStringLiteral("O_KOD"))->setText(QString::number(next));
+    field(QStringLiteral("O_KOD"))
+        ->setText(proposedCode(data().query("ZQ31"), QStringLiteral("ostermelo"),
+                               QStringLiteral("o_kod")));
 }
 
 bool TForm5::load() {
-    const bool loaded = guardQuietly([this] {
+    const QString failed =
+        QStringLiteral("Hiba51 az őstermelő módosítás Edit-ben való megjelenitésekor!");
+    const bool loaded = guardQuietly(failed, [this] {
         setWindowTitle(run().producerEntryMode);
         const Query& q = data().query("ZQ30");
         for (auto it = m_fields.cbegin(); it != m_fields.cend(); ++it) {
@@ -260,10 +258,7 @@ bool TForm5::load() {
         }
         m_notes->setPlainText(q.text(QStringLiteral("O_FELJEGYZ")));
     });
-    if (!loaded) {
-        ui().message(
-            QStringLiteral("Hiba51 az őstermelő módosítás Edit-ben való megjelenitésekor!"));
-    }
+    if (!loaded) ui().message(failed);
     return loaded;
 }
 
@@ -317,8 +312,13 @@ bool TForm5::validate() {
         {[&] { return blank(text("O_SZULNEV")); }, "Nincs megadva a születési neve!", "O_SZULNEV"},
         {[&] { return blank(text("O_FHAT")); }, "Nincs megadva a napok száma vagy nulla!",
          "O_FHAT"},
-        {[&] { return toInteger(text("O_FHAT")) < 0; }, "Hibás szám vagy nullát adjon meg!",
-         "O_FHAT"},
+        {[&] {
+             // Also a number too large for the column: refused here, not by the write.
+             bool ok = false;
+             const qint64 days = text("O_FHAT").trimmed().toLongLong(&ok);
+             return !ok || days < 0 || days > std::numeric_limits<qint32>::max();
+         },
+         "Hibás szám vagy nullát adjon meg!", "O_FHAT"},
         {[&] {
              const QString community = text("O_KOZADOSZAM");
              return !blank(community) && community.trimmed().size() < 8;
@@ -453,23 +453,16 @@ void TForm5::save() {
                code);
         return;
     }
-    if (!guardQuietly([this] {
-            if (!data().inTransaction()) data().startTransaction();
-        })) {
-        ui().message(QStringLiteral("Hiba54: az append vagy edit közben az östermelöben!"));
-        return;
-    }
-    const bool written = guardQuietly([this, insert] {
-        writeRow(insert);
-        run().rememberedProducerCode = field(QStringLiteral("O_KOD"))->text();
-        data().commit();
-    });
-    if (!written) {
-        ui().message(insert ? QStringLiteral("Hiba52: Újban, INSERT az östermelöben ")
-                            : QStringLiteral("Hiba53: Módositás, Update a östermelöben "));
-        guardQuietly([this] { data().rollback(); });
-    }
+    if (!numbersValid({field(QStringLiteral("O_SZJA"))})) return;
+    const bool written =
+        runWrite(app(), QStringLiteral("Hiba54: az append vagy edit közben az östermelöben!"),
+                 insert ? QStringLiteral("Hiba52: Újban, INSERT az östermelöben ")
+                        : QStringLiteral("Hiba53: Módositás, Update a östermelöben "),
+                 [this, insert] {
+                     writeRow(insert);
+                     run().rememberedProducerCode = field(QStringLiteral("O_KOD"))->text();
+                 });
     TForm4::reload(app());
     Q_EMIT orderLineChanged(QStringLiteral("Őstermelő lista, \"Név\" szerint"));
-    accept();
+    if (written) accept();  // a failed write keeps the screen open with what was typed
 }

@@ -14,6 +14,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "core/elided_label.h"
 #include "core/navigator.h"
 #include "core/query_model.h"
 #include "core/report_request.h"
@@ -162,7 +163,7 @@ TForm4::TForm4(App& app, QWidget* parent)
             grid->addWidget(new QLabel(QString::fromUtf8(line.caption), box), row, 0);
             auto* values = new QHBoxLayout;
             for (const char* column : line.columns) {
-                auto* value = new QLabel(box);
+                auto* value = new ElidedLabel(box);
                 value->setObjectName(QString::fromLatin1(column));
                 value->setTextInteractionFlags(Qt::TextSelectableByMouse);
                 values->addWidget(value);
@@ -336,7 +337,8 @@ void TForm4::deleteProducer() {
             ui().message(QStringLiteral("Az utolsó őstermelősor nem törölhető ki."));
         } else {
             // No commit of its own: the deletion becomes permanent with the next commit.
-            const bool deleted = guardQuietly([&q, id] {
+            const QString failed = QStringLiteral("Hiba41: östermelö DELETE törlésekor");
+            const bool deleted = guardQuietly(failed, [&q, id] {
                 q.close();
                 q.clearSql();
                 q.addSql(QStringLiteral("DELETE FROM ostermelo      "));
@@ -344,8 +346,7 @@ void TForm4::deleteProducer() {
                 q.bindInt(QStringLiteral("p1"), id);
                 q.execSql();
             });
-            ui().message(deleted ? QStringLiteral("Az őstermelő sor törlölve!")
-                                 : QStringLiteral("Hiba41: östermelö DELETE törlésekor"));
+            ui().message(deleted ? QStringLiteral("Az őstermelő sor törlölve!") : failed);
         }
     }
     reload(app());

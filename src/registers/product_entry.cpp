@@ -8,7 +8,9 @@
 
 #include "core/errors.h"
 #include "core/widgets.h"
+#include "core/write.h"
 #include "registers/product_list.h"
+#include "registers/register_codes.h"
 
 namespace {
 const char* const amount = "0123456789,";
@@ -67,36 +69,22 @@ void TForm7::onShow() {
 }
 
 void TForm7::proposeCode() {
-    // The last code in text order plus one; "1" in an empty register.
-    Query& q = data().query("ZQ41");
-    q.close();
-    q.clearSql();
-    q.addSql(QStringLiteral("SELECT  * FROM termek    "));
-    q.addSql(QStringLiteral("          ORDER BY t_kod "));
-    q.open();
-    q.last();
-    std::int64_t next = 1;
-    if (!q.isEmpty()) {
-        const QString last = q.text(QStringLiteral("T_KOD"));
-        bool ok = false;
-        next = last.trimmed().toLongLong(&ok) + 1;
-        if (!ok) throw ConversionError(QStringLiteral("'%1' nem érvényes egész szám").arg(last));
-    }
-    field(QStringLiteral("T_KOD"))->setText(QString::number(next));
+    field(QStringLiteral("T_KOD"))
+        ->setText(
+            proposedCode(data().query("ZQ41"), QStringLiteral("termek"), QStringLiteral("t_kod")));
 }
 
 bool TForm7::load() {
-    const bool loaded = guardQuietly([this] {
+    const QString failed =
+        QStringLiteral("Hiba71 az őstermelő módosítás Edit-ben való megjelenitésekor!");
+    const bool loaded = guardQuietly(failed, [this] {
         setWindowTitle(run().productEntryMode);
         const Query& q = data().query("ZQ40");
         for (auto it = m_fields.cbegin(); it != m_fields.cend(); ++it) {
             it.value()->setText(q.text(it.key()));
         }
     });
-    if (!loaded) {
-        ui().message(
-            QStringLiteral("Hiba71 az őstermelő módosítás Edit-ben való megjelenitésekor!"));
-    }
+    if (!loaded) ui().message(failed);
     return loaded;
 }
 
@@ -170,23 +158,17 @@ void TForm7::save() {
                field(QStringLiteral("T_KOD")));
         return;
     }
-    if (!guardQuietly([this] {
-            if (!data().inTransaction()) data().startTransaction();
-        })) {
-        ui().message(QStringLiteral("Hiba74: az append vagy edit közben a termékben!"));
+    if (!numbersValid({field(QStringLiteral("T_EAR")), field(QStringLiteral("T_KOMPMERTEKE"))}))
         return;
-    }
-    const bool written = guardQuietly([this, insert] {
-        writeRow(insert);
-        run().productNamePrefix = field(QStringLiteral("T_KOD"))->text();
-        data().commit();
-    });
-    if (!written) {
-        ui().message(insert ? QStringLiteral("Hiba72: Újban, INSERT  a termékben ")
-                            : QStringLiteral("Hiba73: Módositásban, UPDATE a termékben "));
-        guardQuietly([this] { data().rollback(); });
-    }
+    const bool written =
+        runWrite(app(), QStringLiteral("Hiba74: az append vagy edit közben a termékben!"),
+                 insert ? QStringLiteral("Hiba72: Újban, INSERT  a termékben ")
+                        : QStringLiteral("Hiba73: Módositásban, UPDATE a termékben "),
+                 [this, insert] {
+                     writeRow(insert);
+                     run().productNamePrefix = field(QStringLiteral("T_KOD"))->text();
+                 });
     TForm6::reload(app(), QStringLiteral("T_KOD"));
     Q_EMIT orderLineChanged(QStringLiteral("Termék lista, \"Megnevezés\" szerint"));
-    accept();
+    if (written) accept();  // a failed write keeps the screen open with what was typed
 }

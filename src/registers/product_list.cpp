@@ -9,6 +9,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "core/elided_label.h"
 #include "core/navigator.h"
 #include "core/query_model.h"
 #include "core/report_request.h"
@@ -93,7 +94,7 @@ TForm6::TForm6(App& app, QWidget* parent)
         detailGrid->addWidget(new QLabel(QString::fromUtf8(line.caption), details), row, 0);
         auto* values = new QHBoxLayout;
         for (const char* column : line.columns) {
-            auto* value = new QLabel(details);
+            auto* value = new ElidedLabel(details);
             value->setObjectName(QString::fromLatin1(column));
             value->setTextInteractionFlags(Qt::TextSelectableByMouse);
             values->addWidget(value);
@@ -194,7 +195,8 @@ void TForm6::deleteProduct() {
         ui().message(QStringLiteral("Az utolsó terméksor nem törölhető ki."));
     } else {
         // No commit of its own: the deletion becomes permanent with the next commit.
-        const bool deleted = guardQuietly([&q, id] {
+        const QString failed = QStringLiteral("Hiba61: termék DELETE törlésekor");
+        const bool deleted = guardQuietly(failed, [&q, id] {
             q.close();
             q.clearSql();
             q.addSql(QStringLiteral("DELETE FROM termek      "));
@@ -202,8 +204,7 @@ void TForm6::deleteProduct() {
             q.bindInt(QStringLiteral("p1"), id);
             q.execSql();
         });
-        ui().message(deleted ? QStringLiteral("Az termék sor törlölve!")
-                             : QStringLiteral("Hiba61: termék DELETE törlésekor"));
+        ui().message(deleted ? QStringLiteral("Az termék sor törlölve!") : failed);
     }
     Query& list = data().query("ZQ40");
     openProductList(list, QStringLiteral("Termek"));

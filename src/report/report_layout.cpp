@@ -184,12 +184,25 @@ private:
                 if (band.stretch && o.wordWrap) {
                     item.rectMm.setHeight(std::max(o.rectMm.height(), textHeightMm(item)));
                     out.heightMm = std::max(out.heightMm, item.rectMm.bottom());
+                } else if (o.wordWrap) {
+                    fitIntoBox(item);
                 }
                 if (m_numberedText) out.numbered.append(static_cast<int>(out.items.size()));
             }
             out.items.append(item);
         }
         return out;
+    }
+
+    // A wrapped text in a band of fixed height (a ticket's remark) must never lose a line: its
+    // font steps down until the whole text fits its box, and only below the smallest readable
+    // size does the box grow.
+    void fitIntoBox(PageItem& item) {
+        constexpr double smallestPt = 4;
+        constexpr double stepPt = 0.5;
+        while (item.fontSizePt - stepPt >= smallestPt && textHeightMm(item) > item.rectMm.height())
+            item.fontSizePt -= stepPt;
+        item.rectMm.setHeight(std::max(item.rectMm.height(), textHeightMm(item)));
     }
 
     double textHeightMm(const PageItem& item) {

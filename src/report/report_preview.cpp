@@ -210,8 +210,12 @@ void ReportPreview::print() {
 
 void ReportPreview::saveAsPdf() {
     if (!m_job.pageModel) return;
-    // A bare name: the save dialog puts it in the program's working folder.
-    const QString proposed = QFileInfo(m_job.templateFile).completeBaseName() + ".pdf";
+    // A bare name: the save dialog puts it in the program's working folder. A document's own
+    // name (a ticket's carries its number) before the template's.
+    const QString name = m_job.documentName.isEmpty()
+                             ? QFileInfo(m_job.templateFile).completeBaseName()
+                             : m_job.documentName;
+    const QString proposed = name + ".pdf";
     QString fileName = m_hooks.pdfFileName ? m_hooks.pdfFileName(proposed)
                                            : QFileDialog::getSaveFileName(
                                                  this, QStringLiteral("Mentés PDF-be"), proposed,

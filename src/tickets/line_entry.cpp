@@ -7,7 +7,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "core/value.h"
 #include "core/widgets.h"
+#include "core/write.h"
 #include "registers/product_list.h"
 #include "tickets/settings_files.h"
 #include "tickets/ticket_entry.h"
@@ -100,15 +102,16 @@ bool TForm10::addMode() {
 }
 
 bool TForm10::fill() {
-    const bool ok = guardQuietly([this] {
+    const QString failed =
+        QStringLiteral("Hiba101: a terméksor feltöltésben való megjelenitésekor!");
+    const bool ok = guardQuietly(failed, [this] {
         const Query& line = data().query("ZQ20");
         for (const auto& [name, column] : lineColumns) {
             m_fields.value(QString::fromLatin1(name))
                 ->setText(line.text(QString::fromLatin1(column)));
         }
     });
-    if (!ok)
-        ui().message(QStringLiteral("Hiba101: a terméksor feltöltésben való megjelenitésekor!"));
+    if (!ok) ui().message(failed);
     return ok;
 }
 
@@ -131,7 +134,8 @@ void TForm10::chooseProduct() {
         openModal(products);
     }
     // The list's current product is taken however the list was closed.
-    const bool ok = guardQuietly([this] {
+    const QString failed = QStringLiteral("Hiba102: a termék feltöltésben való megjelenitésekor!");
+    const bool ok = guardQuietly(failed, [this] {
         const Query& product = data().query("ZQ40");
         for (const auto& [name, column] : productColumns) {
             m_fields.value(QString::fromLatin1(name))
@@ -139,7 +143,7 @@ void TForm10::chooseProduct() {
         }
     });
     if (!ok) {
-        ui().message(QStringLiteral("Hiba102: a termék feltöltésben való megjelenitésekor!"));
+        ui().message(failed);
         reject();
         return;
     }
@@ -170,65 +174,68 @@ void TForm10::save() {
         }
     }
 
-    if (!guardQuietly([this] {
-            if (!data().inTransaction()) data().startTransaction();
-        })) {
-        ui().message(QStringLiteral("Hiba105: az INSERT vagy UPDATE közben a terméksorban!"));
+    if (!numbersValid(
+            {m_fields.value("S_BRUTTO"), m_fields.value("S_EAR"), m_fields.value("S_KOMPMERTEKE")}))
+        return;
+    // The ticket's weight deduction percent as it stands now, when the line is written.
+    const QString weightDeduction =
+        m_ticket.weightDeductionPercent ? m_ticket.weightDeductionPercent() : QStringLiteral("0");
+    if (!guardQuietly([&] { parseNumber(weightDeduction); })) {
+        ui().message(QStringLiteral("A felvásárlási jegy \"Súlylevon.%\" mezőjének tartalma nem "
+                                    "szám: \"%1\". Kérem javítsa!")
+                         .arg(weightDeduction));
         return;
     }
+
     const bool add = addMode();
     const QString lineId = m_fields.value("ID_FJSOR")->text();
     const auto text = [this](const char* name) {
         return m_fields.value(QString::fromLatin1(name))->text();
     };
-    const bool written = guardQuietly([&] {
-        Query& q = data().query(add ? "ZQ20" : "ZQ21");
-        q.close();
-        q.clearSql();
-        if (add) {
-            q.addSql(
-                QStringLiteral("INSERT INTO Fjsor ( s_bszam, s_termekkod, s_megnevezes, s_vtsz, "
-                               "s_brutto, s_megy,"));
-            q.addSql(QStringLiteral("s_ear, s_kompmerteke, s_akod, s_levonszaz, s_bizonylat )"));
-            q.addSql(QStringLiteral(
-                "VALUES ( :p1, :p2, :p3, :p4, :p5, :p6, :p7, :p8, :p9, :p10, :p11 )"));
-        } else {
-            q.addSql(
-                QStringLiteral("UPDATE Fjsor SET ID_fjsor = :p0, s_bszam = :p1, s_termekkod = :p2, "
-                               "s_megnevezes = :p3,"));
-            q.addSql(QStringLiteral(
-                "s_vtsz = :p4, s_brutto = :p5, s_megy = :p6, s_ear = :p7, s_kompmerteke = :p8,"));
-            q.addSql(QStringLiteral(
-                "s_akod = :p9, s_levonszaz = :p10, s_bizonylat = :p11 WHERE ID_fjsor = :p0"));
-            q.bindText("p0", lineId);
-        }
-        q.bindText("p1", text("S_BSZAM"));
-        q.bindText("p2", text("S_TERMEKKOD"));
-        q.bindText("p3", text("S_MEGNEVEZES"));
-        q.bindText("p4", text("S_VTSZ"));
-        q.bindNumber("p5", text("S_BRUTTO"));
-        q.bindText("p6", text("S_MEGY"));
-        q.bindNumber("p7", text("S_EAR"));
-        q.bindNumber("p8", text("S_KOMPMERTEKE"));
-        q.bindText("p9", run().buyerCode);
-        // The ticket's weight deduction percent as it stands now, when the line is written.
-        q.bindNumber("p10", m_ticket.weightDeductionPercent ? m_ticket.weightDeductionPercent()
-                                                            : QStringLiteral("0"));
-        q.bindText("p11", text("S_BIZONYLAT"));
-        q.execSql();
-        data().commit();
-    });
-    if (!written) {
-        ui().message(add ? QStringLiteral("Hiba103: Új, INSERT a fjsorban ")
-                         : QStringLiteral("Hiba104: Módosit, UPDATE a fjsorban "));
-        guardQuietly([this] { data().rollback(); });
-    }
+    const bool written = runWrite(
+        app(), QStringLiteral("Hiba105: az INSERT vagy UPDATE közben a terméksorban!"),
+        add ? QStringLiteral("Hiba103: Új, INSERT a fjsorban ")
+            : QStringLiteral("Hiba104: Módosit, UPDATE a fjsorban "),
+        [&] {
+            Query& q = data().query(add ? "ZQ20" : "ZQ21");
+            q.close();
+            q.clearSql();
+            if (add) {
+                q.addSql(QStringLiteral(
+                    "INSERT INTO Fjsor ( s_bszam, s_termekkod, s_megnevezes, s_vtsz, "
+                    "s_brutto, s_megy,"));
+                q.addSql(
+                    QStringLiteral("s_ear, s_kompmerteke, s_akod, s_levonszaz, s_bizonylat )"));
+                q.addSql(QStringLiteral(
+                    "VALUES ( :p1, :p2, :p3, :p4, :p5, :p6, :p7, :p8, :p9, :p10, :p11 )"));
+            } else {
+                q.addSql(QStringLiteral(
+                    "UPDATE Fjsor SET ID_fjsor = :p0, s_bszam = :p1, s_termekkod = :p2, "
+                    "s_megnevezes = :p3,"));
+                q.addSql(
+                    QStringLiteral("s_vtsz = :p4, s_brutto = :p5, s_megy = :p6, s_ear = "
+                                   ":p7, s_kompmerteke = :p8,"));
+                q.addSql(QStringLiteral(
+                    "s_akod = :p9, s_levonszaz = :p10, s_bizonylat = :p11 WHERE ID_fjsor = :p0"));
+                q.bindText("p0", lineId);
+            }
+            q.bindText("p1", text("S_BSZAM"));
+            q.bindText("p2", text("S_TERMEKKOD"));
+            q.bindText("p3", text("S_MEGNEVEZES"));
+            q.bindText("p4", text("S_VTSZ"));
+            q.bindNumber("p5", text("S_BRUTTO"));
+            q.bindText("p6", text("S_MEGY"));
+            q.bindNumber("p7", text("S_EAR"));
+            q.bindNumber("p8", text("S_KOMPMERTEKE"));
+            q.bindText("p9", run().buyerCode);
+            q.bindNumber("p10", weightDeduction);
+            q.bindText("p11", text("S_BIZONYLAT"));
+            q.execSql();
+        });
+    // The ticket's lines come back whatever happened (a rollback closes them); a failed write
+    // keeps this screen open with the typed line.
     reloadLines(lineId);
-    if (written) {
-        accept();
-    } else {
-        reject();
-    }
+    if (written) accept();
 }
 
 void TForm10::reloadLines(const QString& lineId) {

@@ -42,9 +42,9 @@ std::optional<NumberHolder> numberHolder(TData& data, const QString& number,
 QString numberTakenText(const QString& number, const NumberHolder& holder);
 
 // A document number already issued by a buyer: no document may take it.
-class NumberTakenError : public AppError {
+class NumberTakenError : public WriteRefused {
 public:
-    using AppError::AppError;
+    using WriteRefused::WriteRefused;
 };
 
 // Throws NumberTakenError, whose text names the number and the buyer holding it and sends the

@@ -17,9 +17,11 @@
 #include <QVBoxLayout>
 
 #include "core/clock.h"
+#include "core/elided_label.h"
 #include "core/navigator.h"
 #include "core/query_model.h"
 #include "core/widgets.h"
+#include "core/write.h"
 #include "registers/producer_list.h"
 #include "tickets/line_entry.h"
 #include "tickets/numbering.h"
@@ -141,7 +143,7 @@ TForm9::TForm9(App& app, QWidget* parent)
             auto* summary = new QHBoxLayout;
             summary->addWidget(new QLabel(QStringLiteral("Őstermelő adatai:"), page));
             for (const auto& [display, column] : producerSummary) {
-                auto* label = new QLabel(page);
+                auto* label = new ElidedLabel(page);
                 label->setObjectName(QString::fromLatin1(display));
                 label->setProperty("column", QString::fromLatin1(column));
                 summary->addWidget(label);
@@ -248,7 +250,7 @@ TForm9::TForm9(App& app, QWidget* parent)
     auto* producerPage = new QWidget(tabs);
     auto* producerForm = new QFormLayout(producerPage);
     for (const auto& [columnName, label] : producerTab) {
-        auto* value = new QLabel(producerPage);
+        auto* value = new ElidedLabel(producerPage);
         value->setObjectName(QString::fromLatin1(columnName));
         value->setProperty("column", QString::fromLatin1(columnName));
         producerForm->addRow(QString::fromUtf8(label), value);
@@ -406,9 +408,10 @@ void TForm9::startNewTicket(const QString& number) {
     m_fields.value("F_BSZAM")->setText(number);
 
     // Lines left under this number by an entry that was cancelled.
-    const bool deleted = guardQuietly([&] { deleteOrphanLines(data(), number); });
-    if (!deleted)
-        ui().message(QStringLiteral("Hiba91: Fjsor DELETE törlése mert nem volt fejrésze "));
+    const QString cleanupFailed =
+        QStringLiteral("Hiba91: Fjsor DELETE törlése mert nem volt fejrésze ");
+    if (!guardQuietly(cleanupFailed, [&] { deleteOrphanLines(data(), number); }))
+        ui().message(cleanupFailed);
 
     openLines();
     const QString today = dateText(clockNow().date());
@@ -557,7 +560,8 @@ void TForm9::deleteLine() {
     Query& lines = data().query("ZQ20");
     const qint64 id = lines.integer("ID_fjsor");
     // Not committed here: the next commit, or a rollback, settles it with the rest.
-    const bool deleted = guardQuietly([&] {
+    const QString failed = QStringLiteral("Hiba92: Felvásárlási jegy tételsor DELETE törlésekor");
+    const bool deleted = guardQuietly(failed, [&] {
         Query& q = data().query("ZQ21");
         q.close();
         q.clearSql();
@@ -565,8 +569,7 @@ void TForm9::deleteLine() {
         q.bindInt("p1", id);
         q.execSql();
     });
-    ui().message(deleted ? QStringLiteral("Az tételsor törölve!")
-                         : QStringLiteral("Hiba92: Felvásárlási jegy tételsor DELETE törlésekor"));
+    ui().message(deleted ? QStringLiteral("Az tételsor törölve!") : failed);
     openLines();
     data().query("ZQ20").last();
     recompute();
@@ -656,19 +659,20 @@ bool TForm9::checksPass() {
 void TForm9::save() {
     if (!textsStorable()) return;
     if (!checksPass()) return;
-    if (!guardQuietly([this] {
-            if (!data().inTransaction()) data().startTransaction();
-        })) {
-        ui().message(QStringLiteral("Hiba96: az INSERT vagy UPDATE közben a fjegy fejben!"));
+    if (!numbersValid(
+            {field("F_SZJA"), field("S_LEVONSZAZ"), field("F_JARULSZAZ"), field("F_LEVONAS")}))
         return;
-    }
     const bool written = newMode() ? writeNew() : writeChange();
     TForm8::reload(app());
     if (written) {
         accept();
-    } else {
-        reject();
+        return;
     }
+    // A failed write keeps the screen open with everything typed; the rollback closed what the
+    // screen shows.
+    openLines();
+    openProducer();
+    recompute();
 }
 
 void TForm9::bindHeader(Query& q, bool change) {
@@ -710,70 +714,52 @@ void TForm9::bindHeader(Query& q, bool change) {
 
 bool TForm9::writeNew() {
     const QString number = documentNumber();
-    bool inserted = false;
-    try {
-        // The numbering row is read again, locked, inside this transaction.
-        claimDocumentNumber(data(), run().buyerCode, number);
-        Query& q = data().query("ZQ11");
-        q.close();
-        q.clearSql();
-        q.addSql(
-            QStringLiteral("INSERT INTO FjFej ( f_bszam, f_akod, f_ostermkod, f_kelt, f_szja, "
-                           "f_megj, f_felvkelt,"));
-        q.addSql(QStringLiteral(
-            "f_fizkelt, f_utal, f_nyilatk, f_levonas, f_jarulszaz, f_muvktg, f_tipus, f_sumvar )"));
-        q.addSql(
-            QStringLiteral("VALUES ( :p1, :p2, :p3, :p4, :p5, :p6, :p7, :p8, :p9, :p10, :p11, "
-                           ":p12, :p13, :p14, :p15 )"));
-        bindHeader(q, false);
-        q.execSql();
-        inserted = true;
-    } catch (const NumberTakenError& e) {
-        // Another buyer issued this number meanwhile: a plain message, nothing written.
-        ui().message(e.text());
-        guardQuietly([this] { data().rollback(); });
-        return false;
-    } catch (const std::exception&) {
-    }
-    if (!inserted) {
-        ui().message(QStringLiteral("Hiba94: Újban, INSERT a Fjfejben "));
-        guardQuietly([this] { data().rollback(); });
-        return false;
-    }
-    run().lastSavedTicketNumber = number;
-    if (!guardQuietly([&] { advanceNumbering(data(), run().buyerCode, number); })) {
-        ui().message(QStringLiteral("Hiba93: Új UPDATE Sorszam -ba "));
-    }
-    if (!guardQuietly([this] { data().commit(); })) {
-        ui().message(QStringLiteral("Hiba94: Újban, INSERT a Fjfejben "));
-        guardQuietly([this] { data().rollback(); });
-        return false;
-    }
-    return true;
+    return runWrite(
+        app(), QStringLiteral("Hiba96: az INSERT vagy UPDATE közben a fjegy fejben!"),
+        QStringLiteral("Hiba94: Újban, INSERT a Fjfejben "), [&] {
+            // The numbering row is read again, locked, inside this transaction.
+            claimDocumentNumber(data(), run().buyerCode, number);
+            Query& q = data().query("ZQ11");
+            q.close();
+            q.clearSql();
+            q.addSql(
+                QStringLiteral("INSERT INTO FjFej ( f_bszam, f_akod, f_ostermkod, f_kelt, f_szja, "
+                               "f_megj, f_felvkelt,"));
+            q.addSql(
+                QStringLiteral("f_fizkelt, f_utal, f_nyilatk, f_levonas, f_jarulszaz, "
+                               "f_muvktg, f_tipus, f_sumvar )"));
+            q.addSql(
+                QStringLiteral("VALUES ( :p1, :p2, :p3, :p4, :p5, :p6, :p7, :p8, :p9, :p10, :p11, "
+                               ":p12, :p13, :p14, :p15 )"));
+            bindHeader(q, false);
+            q.execSql();
+            run().lastSavedTicketNumber = number;
+            // The ticket stands even when the numbering row cannot follow it.
+            const QString numberingFailed = QStringLiteral("Hiba93: Új UPDATE Sorszam -ba ");
+            if (!guardQuietly(numberingFailed,
+                              [&] { advanceNumbering(data(), run().buyerCode, number); }))
+                ui().message(numberingFailed);
+        });
 }
 
 bool TForm9::writeChange() {
-    const bool updated = guardQuietly([&] {
-        Query& q = data().query("ZQ11");
-        q.close();
-        q.clearSql();
-        q.addSql(QStringLiteral(
-            "UPDATE FjFej SET ID_fjFej = :p0, f_bszam = :p1, f_akod = :p2, f_ostermkod = :p3,"));
-        q.addSql(
-            QStringLiteral("f_kelt = :p4, f_szja = :p5, f_megj = :p6, f_prn = :p7, f_felvkelt = "
-                           ":p8, f_fizkelt = :p9,"));
-        q.addSql(
-            QStringLiteral("f_utal = :p10, f_nyilatk = :p11, f_levonas = :p12, f_jarulszaz = :p13, "
-                           "f_muvktg = :p14,"));
-        q.addSql(QStringLiteral("f_sumvar = :p15 WHERE ID_fjFej = :p0"));
-        bindHeader(q, true);
-        q.execSql();
-        run().lastSavedTicketNumber = documentNumber();
-        data().commit();
-    });
-    if (!updated) {
-        ui().message(QStringLiteral("Hiba95: Módositás, UPDATE a Fjegy fejben "));
-        guardQuietly([this] { data().rollback(); });
-    }
-    return updated;
+    return runWrite(app(), QStringLiteral("Hiba96: az INSERT vagy UPDATE közben a fjegy fejben!"),
+                    QStringLiteral("Hiba95: Módositás, UPDATE a Fjegy fejben "), [&] {
+                        Query& q = data().query("ZQ11");
+                        q.close();
+                        q.clearSql();
+                        q.addSql(
+                            QStringLiteral("UPDATE FjFej SET ID_fjFej = :p0, f_bszam = :p1, "
+                                           "f_akod = :p2, f_ostermkod = :p3,"));
+                        q.addSql(QStringLiteral(
+                            "f_kelt = :p4, f_szja = :p5, f_megj = :p6, f_prn = :p7, f_felvkelt = "
+                            ":p8, f_fizkelt = :p9,"));
+                        q.addSql(QStringLiteral(
+                            "f_utal = :p10, f_nyilatk = :p11, f_levonas = :p12, f_jarulszaz = "
+                            ":p13, f_muvktg = :p14,"));
+                        q.addSql(QStringLiteral("f_sumvar = :p15 WHERE ID_fjFej = :p0"));
+                        bindHeader(q, true);
+                        q.execSql();
+                        run().lastSavedTicketNumber = documentNumber();
+                    });
 }

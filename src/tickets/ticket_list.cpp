@@ -13,6 +13,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "core/elided_label.h"
 #include "core/navigator.h"
 #include "core/query_model.h"
 #include "tickets/ticket_entry.h"
@@ -88,7 +89,7 @@ QList<QLabel*> addValueLabels(QWidget* parent, QFormLayout* form, const Labelled
                               size_t count) {
     QList<QLabel*> values;
     for (size_t i = 0; i < count; ++i) {
-        auto* value = new QLabel(parent);
+        auto* value = new ElidedLabel(parent);
         value->setObjectName(QString::fromLatin1(fields[i].column));
         value->setTextInteractionFlags(Qt::TextSelectableByMouse);
         form->addRow(QString::fromUtf8(fields[i].label), value);

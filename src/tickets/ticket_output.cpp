@@ -23,7 +23,8 @@ Query& statement(App& app, const char* name, const QString& sql) {
 // Marks the ticket printed and brings the list back onto it; a failure is told and the
 // output goes on without the mark.
 void markPrinted(App& app, const QString& number) {
-    const bool marked = guardQuietly([&] {
+    const QString failed = QStringLiteral("Hiba81: prn UPDATE Fjfej-be ");
+    const bool marked = guardQuietly(failed, [&] {
         Query& q = statement(app, "ZQ11",
                              QStringLiteral("UPDATE Fjfej SET f_prn = :p2 WHERE f_Bszam = :p1"));
         q.bindText("p1", number);
@@ -34,7 +35,7 @@ void markPrinted(App& app, const QString& number) {
         list.open();  // the statement and parameters it had
         list.locate(QStringLiteral("f_bszam"), number, true, false);
     });
-    if (!marked) app.ui().message(QStringLiteral("Hiba81: prn UPDATE Fjfej-be "));
+    if (!marked) app.ui().message(failed);
 }
 }  // namespace
 
@@ -160,7 +161,11 @@ bool outputTicket(App& app) {
                                               QStringLiteral(" számú bizonylatot.")
                                         : QString();
 
+    const QString documentName =
+        (list.text("f_tipus") != QLatin1String("1") ? QStringLiteral("ervenytelenito_")
+                                                    : QStringLiteral("felvasarlasi_jegy_")) +
+        number;
     reportRequest(app, view ? ReportComponent::frMegtekint : ReportComponent::frNyomtat,
-                  ticketTemplateFile(run.printVariant), false);
+                  ticketTemplateFile(run.printVariant), false, documentName);
     return true;
 }

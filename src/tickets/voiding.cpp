@@ -146,9 +146,10 @@ void TForm39::onShow() {
     m_number->setText(number);
 
     // Lines left under this number by a ticket entry that was cancelled; not committed here.
-    const bool deleted = guardQuietly([&] { deleteOrphanLines(data(), number); });
-    if (!deleted)
-        ui().message(QStringLiteral("Hiba391: Fjsor DELETE törlése mert nem volt fejrésze "));
+    const QString cleanupFailed =
+        QStringLiteral("Hiba391: Fjsor DELETE törlése mert nem volt fejrésze ");
+    if (!guardQuietly(cleanupFailed, [&] { deleteOrphanLines(data(), number); }))
+        ui().message(cleanupFailed);
     ui().focus(m_date);
 }
 
@@ -198,11 +199,12 @@ bool TForm39::create(const QString& number, const QString& date) {
     TData& d = data();
     const QString& buyer = run().buyerCode;
     const bool startedHere = !d.inTransaction();
-    if (!guardQuietly([&] {
+    const QString startFailed = QStringLiteral("Hiba399: az INSERT közben a fjegy fejben!");
+    if (!guardQuietly(startFailed, [&] {
             if (startedHere) d.startTransaction();
             statement(d, "ZQ11", {savepoint}).execSql();
         })) {
-        ui().message(QStringLiteral("Hiba399: az INSERT közben a fjegy fejben!"));
+        ui().message(startFailed);
         if (startedHere) guardQuietly([&] { d.rollback(); });
         return false;
     }
@@ -290,7 +292,8 @@ bool TForm39::create(const QString& number, const QString& date) {
         ui().message(e.text());
         undo(startedHere);
         return false;
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        qWarning("%s: %s", qUtf8Printable(failure), qUtf8Printable(errorText(e)));
         ui().message(failure);
         undo(startedHere);
         return false;

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
 #include <QMenu>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include "core/buyer_selection.h"
 #include "core/main_window.h"
@@ -115,4 +117,41 @@ TEST_F(MainMenu, ExitCommitsPendingWorkAndDisconnects) {
     r.setSql("SELECT a_fjbszam FROM sorszam WHERE a_akod = '1'");
     r.open();
     EXPECT_EQ(r.text("a_fjbszam"), "20269999");
+}
+
+TEST_F(MainMenu, AnEntryWithoutAScreenSaysItIsNotAvailableYet) {
+    f.chooseBuyer("1");
+    window.buyerChosen();
+    // This window is not wired: every entry but "Kilépés" is one without its screen.
+    window.menuAction(QStringLiteral("Segédlet"), QStringLiteral("Évnyitás"))->trigger();
+    EXPECT_EQ(f.ui.messages, QStringList{MainWindow::notAvailableYet});
+
+    f.ui.messages.clear();
+    bool opened = false;
+    window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Évnyitás"),
+                     [&opened] { opened = true; });
+    window.menuAction(QStringLiteral("Segédlet"), QStringLiteral("Évnyitás"))->trigger();
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(f.ui.messages, QStringList());
+}
+
+// A pick in the popup list applies that buyer at once, while the list keeps the focus.
+TEST_F(MainMenu, APickInThePopupListAppliesTheBuyer) {
+    TForm18 selection(f.app());
+    f.ui.onModal["TForm18"] = [this](QDialog& d) {
+        auto& s = static_cast<TForm18&>(d);
+        EXPECT_EQ(f.run().buyerCode, "2");
+        QComboBox* list = s.buyerList();
+        list->showPopup();
+        QAbstractItemView* view = list->view();
+        view->setCurrentIndex(view->model()->index(0, 0));
+        QTest::keyClick(view, Qt::Key_Return);
+        EXPECT_FALSE(view->isVisible());
+        EXPECT_EQ(list->currentIndex(), 0);
+        EXPECT_EQ(f.run().buyerCode, "1");
+        EXPECT_EQ(f.run().printVariant, "");
+        return int(QDialog::Accepted);
+    };
+    f.ui.showModal(selection);
+    EXPECT_EQ(f.run().buyerCode, "1");
 }

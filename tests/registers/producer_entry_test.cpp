@@ -43,32 +43,36 @@ protected:
     AppFixture f;
 };
 
-TEST_F(ProducerEntry, ProposesTheLastCodeInTextOrderPlusOne) {
+// The numeric successor of the largest numeric code: the last code in text order plus one while
+// all codes have one length, and no repeat once they do not.
+TEST_F(ProducerEntry, ProposesTheSuccessorOfTheLargestNumericCode) {
     EXPECT_EQ(proposal(), "1") << "empty register";
     for (int code = 101; code <= 157; ++code) addProducer(f, QString::number(code), "P");
     EXPECT_EQ(proposal(), "158");
     f.exec("DELETE FROM ostermelo");
-    addProducer(f, "9", "P");
-    addProducer(f, "10", "P");
-    EXPECT_EQ(proposal(), "10");
+    for (int code = 1; code <= 20; ++code) addProducer(f, QString::number(code), "P");
+    EXPECT_EQ(proposal(), "21") << "text order would end on 9 and propose 10 again";
+    addProducer(f, "K99", "P");  // a code that is not a number does not count
+    EXPECT_EQ(proposal(), "21");
 }
 
 TEST_F(ProducerEntry, ExistingCodeIsRefusedAndTheCodeOpensForAFreeOne) {
     addProducer(f, "9", "Kilenc");
     addProducer(f, "10", "Tíz");
     auto entry = openEntry();
-    ASSERT_EQ(entry->field("O_KOD")->text(), "10");
+    ASSERT_EQ(entry->field("O_KOD")->text(), "11");
+    addProducer(f, "11", "Tizenegy");  // another copy takes the proposed code meanwhile
     button(entry.get(), "OK")->click();
     ASSERT_EQ(f.ui.messages.size(), 1);
     EXPECT_TRUE(f.ui.messages.first().contains(QStringLiteral("már létezik")));
     EXPECT_EQ(f.ui.lastFocus, entry->field("O_KOD"));
     EXPECT_FALSE(entry->field("O_KOD")->isReadOnly());
-    EXPECT_EQ(f.scalar("SELECT count(*) FROM ostermelo"), "2");
+    EXPECT_EQ(f.scalar("SELECT count(*) FROM ostermelo"), "3");
     EXPECT_EQ(entry->field("O_NEV")->text(), "Kiss Anna");  // inputs kept
 
-    entry->field("O_KOD")->setText("11");
+    entry->field("O_KOD")->setText("12");
     button(entry.get(), "OK")->click();
-    EXPECT_EQ(f.scalar("SELECT o_nev FROM ostermelo WHERE o_kod = '11'"), "Kiss Anna");
+    EXPECT_EQ(f.scalar("SELECT o_nev FROM ostermelo WHERE o_kod = '12'"), "Kiss Anna");
 }
 
 TEST_F(ProducerEntry, ChecksRunInOrderWithTheirMessageAndFocus) {
@@ -92,6 +96,7 @@ TEST_F(ProducerEntry, ChecksRunInOrderWithTheirMessageAndFocus) {
         {{{"O_SZULNEV", ""}}, "Nincs megadva a születési neve!", "O_SZULNEV"},
         {{{"O_FHAT", ""}}, "Nincs megadva a napok száma vagy nulla!", "O_FHAT"},
         {{{"O_FHAT", "-1"}}, "Hibás szám vagy nullát adjon meg!", "O_FHAT"},
+        {{{"O_FHAT", "99999999999"}}, "Hibás szám vagy nullát adjon meg!", "O_FHAT"},
         {{{"O_KOZADOSZAM", "HU12345"}},
          "Közösségi adószám kevesebb mint 8 karakter!",
          "O_KOZADOSZAM"},
@@ -296,7 +301,7 @@ TEST_F(ProducerEntry, ChangeShowsStoredValuesLongerThanTheirInputsWhole) {
         << "a change elsewhere keeps the longer stored value";
 }
 
-TEST_F(ProducerEntry, FailedWritesShowTheirNumberRollBackAndClose) {
+TEST_F(ProducerEntry, FailedWritesShowTheirNumberRollBackAndKeepTheInput) {
     addProducer(f, "1", "Antal Béla");
     completeProducers(f);
     TForm4::reload(f.app());
@@ -308,7 +313,9 @@ TEST_F(ProducerEntry, FailedWritesShowTheirNumberRollBackAndClose) {
     entry->field("O_KOD")->setText("123456");  // longer than O_KOD
     button(entry.get(), "OK")->click();
     EXPECT_EQ(f.ui.messages, QStringList{"Hiba52: Újban, INSERT az östermelöben "});
-    EXPECT_FALSE(entry->isVisible());
+    EXPECT_TRUE(entry->isVisible());
+    EXPECT_EQ(entry->field("O_KOD")->text(), "123456");
+    EXPECT_EQ(entry->field("O_NEV")->text(), "Antal Béla");
     EXPECT_EQ(f.scalar("SELECT max(o_nev) FROM ostermelo"), "Antal Béla");
     EXPECT_EQ(f.data().query("ZQ30").rowCount(), 1) << "the list is reloaded";
 
@@ -320,14 +327,16 @@ TEST_F(ProducerEntry, FailedWritesShowTheirNumberRollBackAndClose) {
     change.field("O_ERVKELT")->setText("2030.02.31");
     button(&change, "OK")->click();
     EXPECT_EQ(f.ui.messages, QStringList{"Hiba53: Módositás, Update a östermelöben "});
-    EXPECT_FALSE(change.isVisible());
+    EXPECT_TRUE(change.isVisible());
+    EXPECT_EQ(change.field("O_ERVKELT")->text(), "2030.02.31");
 }
 
 TEST_F(ProducerEntry, AProposalThatRepeatsAnExistingCodeIsRefused) {
     addProducer(f, "9", "Antal Béla");
     addProducer(f, "10", "Bodor Ágnes");
     auto entry = openEntry();
-    ASSERT_EQ(entry->field("O_KOD")->text(), "10");
+    ASSERT_EQ(entry->field("O_KOD")->text(), "11");
+    addProducer(f, "11", "Tizenegy");  // another copy takes the proposed code meanwhile
     button(entry.get(), "OK")->click();
     ASSERT_EQ(f.ui.messages.size(), 1);
     EXPECT_TRUE(f.ui.messages.first().contains("\"10\"")) << f.ui.messages.first().toStdString();

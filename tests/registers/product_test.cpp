@@ -2,9 +2,11 @@
 
 #include <QHeaderView>
 #include <QLabel>
+#include <QLayout>
 #include <QTableView>
 #include <QTest>
 
+#include "core/elided_label.h"
 #include "core/query_model.h"
 #include "registers/product_entry.h"
 #include "registers/product_list.h"
@@ -113,12 +115,12 @@ TEST_F(Products, DeleteRefusesOnlyTheLastProduct) {
     EXPECT_EQ(f.ui.messages, QStringList{"Hiba61: termék DELETE törlésekor"});
 }
 
-TEST_F(Products, EntryProposesTheNextCodeInTextOrder) {
+TEST_F(Products, EntryProposesTheSuccessorOfTheLargestNumericCode) {
     EXPECT_EQ(openEntry()->field("T_KOD")->text(), "1");
     for (int code = 1; code <= 9; ++code) addProduct(f, QString::number(code), "P");
     EXPECT_EQ(openEntry()->field("T_KOD")->text(), "10");
     addProduct(f, "10", "P");
-    EXPECT_EQ(openEntry()->field("T_KOD")->text(), "10");
+    EXPECT_EQ(openEntry()->field("T_KOD")->text(), "11");
 }
 
 TEST_F(Products, EntryChecksRunInOrder) {
@@ -200,10 +202,11 @@ TEST_F(Products, FailedWritesAndRepeatedCodes) {
     auto entry = openEntry();
     entry->field("T_MEGNEVEZES")->setText("Cirok");
     entry->field("T_MEGY")->setText("kg");
-    ASSERT_EQ(entry->field("T_KOD")->text(), "10");
+    ASSERT_EQ(entry->field("T_KOD")->text(), "11");
+    addProduct(f, "11", "Cékla");  // another copy takes the proposed code meanwhile
     button(entry.get(), "OK")->click();
     ASSERT_EQ(f.ui.messages.size(), 1);
-    EXPECT_TRUE(f.ui.messages.first().contains("\"10\""));
+    EXPECT_TRUE(f.ui.messages.first().contains("\"11\""));
     EXPECT_EQ(focusName(f), "T_KOD");
     EXPECT_TRUE(entry->isVisible());
 
@@ -211,8 +214,9 @@ TEST_F(Products, FailedWritesAndRepeatedCodes) {
     entry->field("T_KOD")->setText("123456");
     button(entry.get(), "OK")->click();
     EXPECT_EQ(f.ui.messages, QStringList{"Hiba72: Újban, INSERT  a termékben "});
-    EXPECT_FALSE(entry->isVisible());
-    EXPECT_EQ(f.scalar("SELECT count(*) FROM termek"), "2");
+    EXPECT_TRUE(entry->isVisible());
+    EXPECT_EQ(entry->field("T_MEGNEVEZES")->text(), "Cirok");
+    EXPECT_EQ(f.scalar("SELECT count(*) FROM termek"), "3");
 
     f.ui.messages.clear();
     TForm6::reload(f.app(), "T_KOD");
@@ -220,9 +224,10 @@ TEST_F(Products, FailedWritesAndRepeatedCodes) {
     TForm7 change(f.app());
     ASSERT_TRUE(change.load());
     change.show();
-    change.field("T_EAR")->setText("1,2,3");
+    change.field("T_MEGY")->setText(QString(11, 'x'));  // wider than the column
     button(&change, "OK")->click();
     EXPECT_EQ(f.ui.messages, QStringList{"Hiba73: Módositásban, UPDATE a termékben "});
+    EXPECT_TRUE(change.isVisible());
 
     f.ui.messages.clear();
     f.data().query("ZQ40").close();
@@ -257,3 +262,60 @@ TEST_F(Products, PrintHandsTheProductTemplateLandscape) {
 }
 
 }  // namespace
+
+// A number field that does not convert is refused before any write, naming the field, and the
+// typed product stays; "." typed in a number field is the decimal comma.
+TEST_F(Products, NumberFieldsAreCheckedBeforeAnyWrite) {
+    auto entry = openEntry();
+    entry->field("T_MEGNEVEZES")->setText("Cirok");
+    entry->field("T_MEGY")->setText("kg");
+    entry->field("T_EAR")->clear();
+    QTest::keyClicks(entry->field("T_EAR"), "250.5");
+    EXPECT_EQ(entry->field("T_EAR")->text(), "250,5");
+    const std::pair<const char*, const char*> cases[] = {
+        {"T_EAR", "A(z) \"Egységár\" mező tartalma nem szám: \",\". Kérem javítsa!"},
+        {"T_KOMPMERTEKE", "A(z) \"Komp.mértéke\" mező tartalma nem szám: \",\". Kérem javítsa!"},
+    };
+    for (const auto& [name, message] : cases) {
+        f.ui.messages.clear();
+        const QString kept = entry->field(name)->text();
+        entry->field(name)->setText(",");
+        button(entry.get(), "OK")->click();
+        EXPECT_EQ(f.ui.messages, QStringList{QString::fromUtf8(message)});
+        EXPECT_EQ(focusName(f), name);
+        EXPECT_TRUE(entry->isVisible());
+        EXPECT_EQ(f.scalar("SELECT count(*) FROM termek"), "0");
+        entry->field(name)->setText(kept);
+    }
+    f.ui.messages.clear();
+    button(entry.get(), "OK")->click();
+    EXPECT_EQ(f.ui.messages, QStringList());
+    EXPECT_EQ(f.scalar("SELECT t_megnevezes || ' ' || t_ear FROM termek"), "Cirok 250.5000");
+}
+
+// A 75-character name neither widens the list nor moves its layout as the row changes; the
+// whole name stays in the label (cut with "…" on screen, whole as its tool tip), and the grid's
+// columns are wide enough for their titles.
+TEST_F(Products, ALongNameNeitherWidensTheListNorIsLost) {
+    const QString name =
+        QStringLiteral("Hosszú nevű étkezési alma, első osztályú, ládában ").repeated(2).left(75);
+    addProduct(f, "1", "Alma");
+    addProduct(f, "2", name);
+    auto list = openList();
+    auto* grid = list->findChild<QTableView*>("gridZQ40");
+    grid->setCurrentIndex(grid->model()->index(0, 0));
+    const int shortWidth = list->layout()->minimumSize().width();
+    grid->setCurrentIndex(grid->model()->index(1, 0));
+    auto* label = list->findChild<ElidedLabel*>("T_MEGNEVEZES");
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->text(), name);
+    EXPECT_EQ(list->layout()->minimumSize().width(), shortWidth);
+    EXPECT_LE(list->width(), 1280);
+    label->resize(100, label->height());
+    EXPECT_TRUE(label->elided());
+    for (int column = 0; column < grid->model()->columnCount(); ++column) {
+        const QString title = grid->model()->headerData(column, Qt::Horizontal).toString();
+        EXPECT_GE(grid->columnWidth(column), grid->fontMetrics().horizontalAdvance(title))
+            << title.toStdString();
+    }
+}

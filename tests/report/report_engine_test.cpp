@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFontMetricsF>
 #include <QTemporaryDir>
 
 #include "print_qstring.h"
 #include "report/report_data.h"
 #include "report/report_format.h"
 #include "report/report_layout.h"
+#include "report/report_painter.h"
 #include "report/report_template.h"
 #include "support/database_fixture.h"
 
@@ -214,6 +216,31 @@ TEST(ReportLayout, StretchedBandGrowsWithWrappedText) {
     EXPECT_GT(items[0].rectMm.height(), 15);
     EXPECT_DOUBLE_EQ(items[1].rectMm.top(), items[0].rectMm.bottom());  // the next row follows
     EXPECT_DOUBLE_EQ(items[1].rectMm.height(), 5);
+}
+
+// A fixed band keeps its height: a wrapped text that would overflow its box (a ticket's
+// 200-character remark) prints whole in a smaller font, and a short one keeps its size.
+TEST(ReportLayout, WrappedTextInAFixedBandStepsItsFontDownToFitWhole) {
+    const ReportTemplate t = templateFrom(R"(
+      <band kind="reportTitle" height="20"><text left="0" top="0" width="60" height="13" size="8" italic="true" wrap="true">[v_megj]</text></band>)");
+    MapDataResolver none;
+    for (const QString& remark :
+         {QString(QStringLiteral("Hosszú megjegyzés ")).repeated(12).left(200),
+          QStringLiteral("MMMMMMMMM ").repeated(20), QStringLiteral("Rövid")}) {
+        const PageItem item = prepareReport(t, none, {{"v_megj", remark}}).pages[0].items.at(0);
+        EXPECT_EQ(item.text, remark);
+        const QRectF bounds =
+            QFontMetricsF(reportFont(item))
+                .boundingRect(QRectF(0, 0, (60 - 2 * textPaddingMm) * paintUnitsPerMm, 1e9),
+                              Qt::TextWordWrap, remark);
+        EXPECT_LE(bounds.height() / paintUnitsPerMm, item.rectMm.height()) << remark.left(10).toStdString();
+        if (remark.size() < 10) {
+            EXPECT_EQ(item.fontSizePt, 8);
+        } else {
+            EXPECT_LT(item.fontSizePt, 8);
+            EXPECT_EQ(item.rectMm.height(), 13) << "the box keeps its place";
+        }
+    }
 }
 
 TEST(ReportLayout, VariablesAndFieldsWithFormats) {

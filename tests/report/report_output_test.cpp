@@ -157,6 +157,11 @@ TEST(ReportPreviewDialog, SavesAsPdfAndPrintsTheSamePages) {
 
     preview.findChild<QPushButton*>("savePdf")->click();
     EXPECT_EQ(proposed, "Minta.pdf");  // a bare name: the dialog starts in the working folder
+    ReportJob ticket = jobOf(sampleModel(true), true);
+    ticket.documentName = "felvasarlasi_jegy_20260014";
+    ReportPreview named(ticket, nullptr, hooks);
+    named.findChild<QPushButton*>("savePdf")->click();
+    EXPECT_EQ(proposed, "felvasarlasi_jegy_20260014.pdf");
     preview.findChild<QPushButton*>("print")->click();
     EXPECT_TRUE(landscapePrinter);  // the request's orientation is set before the dialog
     EXPECT_TRUE(errors.isEmpty());

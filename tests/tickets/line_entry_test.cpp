@@ -163,7 +163,8 @@ TEST(LineEntry, FailuresShowTheirNumberedMessages) {
     l.fillValid(*add);
     button(*add, "OK")->click();
     EXPECT_EQ(l.f.ui.messages, QStringList{"Hiba103: Új, INSERT a fjsorban "});
-    EXPECT_FALSE(add->isVisible());
+    EXPECT_TRUE(add->isVisible()) << "the typed line stays for another try";
+    EXPECT_EQ(add->field("S_BRUTTO")->text(), "10");
     EXPECT_TRUE(l.f.data().query("ZQ20").active());  // reloaded
 
     l.f.data().query("ZQ20").close();
@@ -183,15 +184,4 @@ TEST(LineEntry, FailuresShowTheirNumberedMessages) {
     button(*change, "OK")->click();
     EXPECT_EQ(l.f.ui.messages, QStringList{"Hiba104: Módosit, UPDATE a fjsorban "});
     EXPECT_NE(l.column("s_brutto", "s_bszam = '20260001'"), "1");
-
-    // A number field that does not convert fails the same way.
-    l.f.exec("ALTER TRIGGER T_NO_LINE INACTIVE");
-    l.f.ui.messages.clear();
-    auto bad = l.screen(addMode);
-    bad->show();
-    l.fillValid(*bad);
-    bad->field("S_EAR")->setText(",");
-    button(*bad, "OK")->click();
-    EXPECT_EQ(l.f.ui.messages, QStringList{"Hiba103: Új, INSERT a fjsorban "});
-    EXPECT_EQ(l.column("count(*)"), "0");
 }

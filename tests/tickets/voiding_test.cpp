@@ -291,6 +291,7 @@ TEST(Voiding, TheVoidingDocumentPrintsAsTheTicketsNegative) {
     button(list, "Nyomtat")->click();
     ASSERT_EQ(f.ui.reports.size(), 1);
     EXPECT_EQ(f.ui.reports.last().variables.value("v_kif").toString(), "1030730");
+    EXPECT_EQ(f.ui.reports.last().documentName, "felvasarlasi_jegy_20260001");
 
     ASSERT_TRUE(f.data().query("ZQ10").locate("f_bszam", "20260001", false, false));
     f.ui.onModal["TForm39"] = [](QDialog& d) {
@@ -305,6 +306,7 @@ TEST(Voiding, TheVoidingDocumentPrintsAsTheTicketsNegative) {
     ASSERT_EQ(f.ui.reports.size(), 2);
     const ReportJob& voiding = f.ui.reports.last();
     EXPECT_EQ(voiding.variables.value("v_kif").toString(), "-1030730");
+    EXPECT_EQ(voiding.documentName, "ervenytelenito_20260014");
     EXPECT_EQ(voiding.variables.value("v_fizmod").toString(), "Fizetés módja: Kp.");
     EXPECT_EQ(voiding.variables.value("v_masolat").toString(), " ");
     EXPECT_EQ(voiding.variables.value("v_ervenyteleniti").toString(),
