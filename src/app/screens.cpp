@@ -4,6 +4,8 @@
 #include "core/buyer_data.h"
 #include "core/buyer_selection.h"
 #include "core/main_window.h"
+#include "declaration/declaration_screen.h"
+#include "declaration/merge_screen.h"
 #include "lists/cash_daily_list.h"
 #include "lists/contract_print.h"
 #include "lists/itemised_list.h"
@@ -45,6 +47,10 @@ void wireScreens(MainWindow& window, App& app) {
     window.setScreen(QStringLiteral("Termék"), {}, [&app] { openScreen<TForm6>(app); });
     window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Évnyitás"),
                      [&app] { openScreen<TForm38>(app); });
+    window.setScreen(QStringLiteral("Bevallás"), QStringLiteral("2408M-hoz export"),
+                     [&app] { openScreen<TForm11>(app); });
+    window.setScreen(QStringLiteral("Bevallás"), QStringLiteral("Import összevonás"),
+                     [&app] { openScreen<TForm24>(app); });
     window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Ellenörzés"),
                      [&app] { openScreen<TForm14>(app); });
     window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Adatok mentése"),
