@@ -4,6 +4,8 @@
 #include "core/buyer_data.h"
 #include "core/buyer_selection.h"
 #include "core/main_window.h"
+#include "exchange/audit_xml_screen.h"
+#include "exchange/inventory_xml_screen.h"
 #include "registers/producer_list.h"
 #include "registers/product_list.h"
 #include "tickets/ticket_list.h"
@@ -29,6 +31,12 @@ void wireScreens(MainWindow& window, App& app) {
                      [&app] { openScreen<TForm38>(app); });
     window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Ellenörzés"),
                      [&app] { openScreen<TForm14>(app); });
+    // Hidden in the delivered menu; they work when shown.
+    window.setScreen(QStringLiteral("Bevallás"),
+                     QStringLiteral("Adóhatóági ellenőrzési adatszolgáltatás"),
+                     [&app] { openScreen<TForm40>(app); });
+    window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Adatátadás készlethez"),
+                     [&app] { openScreen<TForm41>(app); });
     window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Átvevő beállítás"), [&app] {
         TForm17 screen(app);
         if (screen.fill()) app.ui().showModal(screen);
