@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class App;
 
@@ -35,7 +36,8 @@ int stagedCount(App& app);
 struct ExportRequest {
     QString path;  // absolute
     AuditRange range;
-    bool optionalBlock = true;  // "Nem kötetező tipusok is kitöltve"
+    bool optionalBlock = true;                          // "Nem kötetező tipusok is kitöltve"
+    std::function<void(int done, int total)> progress;  // called now and then while writing
 };
 
 struct ExportResult {

@@ -404,7 +404,10 @@ ExportResult exportFile(App& app, const ExportRequest& request) {
                 if (haveLine) line.set(lineBytes);
             }
             invoice.finish(header);
-            if (++written % 500 == 0) file.write(out.take());
+            if (++written % 500 == 0) {
+                file.write(out.take());
+                if (request.progress) request.progress(written, result.count);
+            }
         }
         out.add(0, QStringLiteral("</szamlak>"));
         file.write(out.take());

@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDateEdit>
 #include <QDir>
 #include <QFile>
@@ -11,8 +12,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -152,6 +155,10 @@ QWidget* TForm40::buildExportPage() {
     layout->addLayout(buttons);
     layout->addWidget(
         new QLabel(QStringLiteral("Kigyűjtéskor az előző kigyűjtés törlésre kerül."), page));
+    m_progress = new QProgressBar(page);
+    m_progress->setObjectName(QStringLiteral("progress"));
+    m_progress->setVisible(false);
+    layout->addWidget(m_progress);
 
     Query& collection = data().query("ZQ21");
     m_grid = new QTableView(page);
@@ -339,7 +346,18 @@ void TForm40::exportXml() {
     request.range.from = m_fromDate->date();
     request.range.to = m_toDate->date();
     request.optionalBlock = m_optional->isChecked();
-    const audit::ExportResult result = audit::exportFile(app(), request);
+    // A large year takes seconds: the bar moves and the window keeps painting.
+    request.progress = [this](int done, int total) {
+        m_progress->setRange(0, total);
+        m_progress->setValue(done);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    };
+    m_progress->setVisible(true);
+    audit::ExportResult result;
+    {
+        const auto hideProgress = qScopeGuard([this] { m_progress->setVisible(false); });
+        result = audit::exportFile(app(), request);
+    }
     if (!result.written) {
         ui().message(result.message);
         return;

@@ -6,6 +6,7 @@ class QCheckBox;
 class QDateEdit;
 class QLineEdit;
 class QPlainTextEdit;
+class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QTabWidget;
@@ -52,6 +53,7 @@ private:
     QPushButton* m_export = nullptr;
     QPushButton* m_cancel = nullptr;
     QTableView* m_grid = nullptr;
+    QProgressBar* m_progress = nullptr;
 
     QRadioButton* m_dateMode = nullptr;
     QRadioButton* m_numberMode = nullptr;

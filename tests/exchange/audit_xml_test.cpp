@@ -2,16 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QFile>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 
+#include "app/screens.h"
 #include "core/clock.h"
+#include "core/main_window.h"
 #include "exchange/audit_xml.h"
 #include "support/app_fixture.h"
 #include "support/database_fixture.h"
@@ -307,4 +311,55 @@ TEST(AuditXml, SettingsComeFromXmlIniAndLiveForTheRun) {
         EXPECT_EQ(screen.findChild<QLineEdit*>("exportPath")->text(), a.f.folder() + "/masik.xml");
         EXPECT_EQ(readAll(a.path()), "earlier");
     }
+}
+
+TEST(AuditXml, ViewPagesShowTheFileAndTheSchema) {
+    AuditFixture a;
+    auto screen = a.open();
+    const auto page = [&](const char* view) {
+        return screen->findChild<QWidget*>(view)->parentWidget();
+    };
+    buttonOf(*page("xmlText"), "Betöltés")->click();
+    EXPECT_EQ(a.f.ui.messages, QStringList{"Nincs \"szamlak.XML\" fálj!"});
+    a.collectAndExport(*screen);
+    buttonOf(*page("xmlText"), "Betöltés")->click();
+    buttonOf(*page("xmlText"), "Vágólapra másol")->click();
+    EXPECT_TRUE(a.f.ui.clipboard.startsWith("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"));
+    buttonOf(*page("xsdText"), "Betöltés")->click();
+    EXPECT_TRUE(screen->findChild<QPlainTextEdit*>("xsdText")->toPlainText().contains(
+        "http://schemas.nav.gov.hu/2013/szamla"));
+    QFile::remove(a.f.folder() + "/" + audit::schemaFile);
+    a.f.ui.messages.clear();
+    buttonOf(*page("xsdText"), "Betöltés")->click();
+    EXPECT_EQ(a.f.ui.messages, QStringList{"Nincs \"23_2014_szamlasema.xsd\" fálj!"});
+}
+
+// Both entries are hidden in the delivered menu, and open their screens once shown.
+TEST(AuditXml, HiddenMenuEntriesOpenTheirScreens) {
+    AppFixture f;
+    f.chooseBuyer();
+    MainWindow window{f.app()};
+    wireScreens(window, f.app());
+    window.buyerChosen();
+    QStringList opened;
+    for (const char* name : {"TForm40", "TForm41"}) {
+        f.ui.onModal[QString::fromLatin1(name)] = [&opened](QDialog& screen) {
+            opened << screen.objectName() + ":" + screen.windowTitle();
+            return int(QDialog::Rejected);
+        };
+    }
+    const std::pair<const char*, const char*> entries[] = {
+        {"Bevallás", "Adóhatóági ellenőrzési adatszolgáltatás"},
+        {"Segédlet", "Adatátadás készlethez"}};
+    for (const auto& [menu, item] : entries) {
+        QAction* action = window.menuAction(QString::fromUtf8(menu), QString::fromUtf8(item));
+        ASSERT_TRUE(action);
+        EXPECT_FALSE(action->isVisible());
+        action->setVisible(true);
+        action->setEnabled(true);
+        action->trigger();
+    }
+    EXPECT_EQ(opened, (QStringList{"TForm40:Adóhatósági ellenőrzési adatszolgáltatás",
+                                   "TForm41:Adatátadás a készlethez"}));
+    EXPECT_TRUE(f.ui.messages.isEmpty()) << f.ui.messages.join('|').toStdString();
 }
