@@ -135,6 +135,10 @@ int run(QApplication& qtApp) {
         if (key == QLatin1String("lines")) counts.lines = value;
     }
     QTemporaryDir dir;
+    if (args.contains(QStringLiteral("keep=1"))) {
+        dir.setAutoRemove(false);  // for looking into the generated year afterwards
+        std::printf("folder=%s\n", qPrintable(dir.path()));
+    }
     createDatabase(dir.path(), false);
     QFile::copy(repoDbFolder() + QLatin1Char('/') + audit::schemaFile,
                 dir.path() + QLatin1Char('/') + audit::schemaFile);

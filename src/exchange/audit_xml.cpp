@@ -193,17 +193,18 @@ bool collect(App& app, const AuditRange& range, const QString& selfBilling,
     return true;
 }
 
-int stagedCount(App& app) {
+bool hasStagedDocuments(App& app) {
     Query& q = app.data().query("ZQ22");
     q.close();
+    // Existence only, probed by document number: the buyer index would be read whole per row.
     q.setSql(QStringLiteral(
-        "SELECT count(*) AS db FROM navfej WHERE EXISTS (SELECT 1 FROM fjfej WHERE f_bszam = "
-        "fe_szlasorszam AND f_akod = :p0)"));
+        "SELECT FIRST 1 fe_szlasorszam FROM navfej WHERE EXISTS (SELECT 1 FROM fjfej WHERE "
+        "f_bszam = fe_szlasorszam AND f_akod || '' = :p0)"));
     q.bindText("p0", app.run().buyerCode);
     q.open();
-    const int count = static_cast<int>(q.integer("db"));
+    const bool found = !q.isEmpty();
     q.close();
-    return count;
+    return found;
 }
 
 bool formatAmount(double value, QString& out) {

@@ -30,8 +30,8 @@ inline const QString nothingFound = QStringLiteral("Nincs a feltételeknek megfe
 bool collect(App& app, const AuditRange& range, const QString& selfBilling,
              const QString& invoiceForm);
 
-// The number of staged rows that are the current buyer's documents.
-int stagedCount(App& app);
+// Whether the staging holds any of the current buyer's documents.
+bool hasStagedDocuments(App& app);
 
 struct ExportRequest {
     QString path;  // absolute

@@ -335,7 +335,7 @@ void TForm40::collect() {
 
 void TForm40::exportXml() {
     // Whatever led here, a file without documents fails the schema.
-    if (audit::stagedCount(app()) == 0) {
+    if (!audit::hasStagedDocuments(app())) {
         m_export->setEnabled(false);
         ui().message(audit::nothingFound);
         return;
