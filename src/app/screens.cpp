@@ -6,6 +6,8 @@
 #include "core/main_window.h"
 #include "declaration/declaration_screen.h"
 #include "declaration/merge_screen.h"
+#include "exchange/audit_xml_screen.h"
+#include "exchange/inventory_xml_screen.h"
 #include "lists/cash_daily_list.h"
 #include "lists/contract_print.h"
 #include "lists/itemised_list.h"
@@ -53,6 +55,12 @@ void wireScreens(MainWindow& window, App& app) {
                      [&app] { openScreen<TForm24>(app); });
     window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Ellenörzés"),
                      [&app] { openScreen<TForm14>(app); });
+    // Hidden in the delivered menu; they work when shown.
+    window.setScreen(QStringLiteral("Bevallás"),
+                     QStringLiteral("Adóhatóági ellenőrzési adatszolgáltatás"),
+                     [&app] { openScreen<TForm40>(app); });
+    window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Adatátadás készlethez"),
+                     [&app] { openScreen<TForm41>(app); });
     window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Adatok mentése"),
                      [&app] { openScreen<TForm35>(app); });
     window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Nébih azon. felvétele"),
