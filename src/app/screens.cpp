@@ -4,6 +4,10 @@
 #include "core/buyer_data.h"
 #include "core/buyer_selection.h"
 #include "core/main_window.h"
+#include "exchange/old_import.h"
+#include "exchange/producer_import.h"
+#include "exchange/spreadsheet_export.h"
+#include "exchange/text_export.h"
 #include "registers/producer_list.h"
 #include "registers/product_list.h"
 #include "tickets/ticket_list.h"
@@ -33,4 +37,13 @@ void wireScreens(MainWindow& window, App& app) {
         TForm17 screen(app);
         if (screen.fill()) app.ui().showModal(screen);
     });
+    window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Fjegy excel táblába"),
+                     [&app] { openScreen<TForm20>(app); });
+    window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Adat export"),
+                     [&app] { openScreen<TForm29>(app); });
+    window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Régiből import"),
+                     [&app] { openScreen<TForm25>(app); });
+    window.setScreen(QStringLiteral("Segédlet"),
+                     QStringLiteral("Östermelö import excelböl (*.csv)"),
+                     [&app] { openScreen<TForm34>(app); });
 }
