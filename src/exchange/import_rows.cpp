@@ -12,6 +12,13 @@
 namespace {
 // Codes named in the message about skipped rows; the rest are counted only.
 constexpr int listedCodes = 20;
+
+// The database compares texts without their trailing blanks, and so do the imports.
+QString codeKey(const QString& code) {
+    qsizetype end = code.size();
+    while (end > 0 && code.at(end - 1) == u' ') --end;
+    return code.left(end);
+}
 }  // namespace
 
 QStringList textLines(const QString& text) {
@@ -35,7 +42,7 @@ QByteArray readInputFile(const QString& path) {
 QSet<QString> storedCodes(Database& db, const QString& sql) {
     QSet<QString> codes;
     RowStream rows(db, sql);
-    while (rows.next()) codes.insert(rows.value(0).asText());
+    while (rows.next()) codes.insert(codeKey(rows.value(0).asText()));
     return codes;
 }
 
@@ -54,7 +61,7 @@ ImportOutcome importKeyedRows(App& app, const QStringList& rows, QSet<QString> c
     ImportOutcome outcome;
     outcome.finished = runWrite(app, startFailure, rowFailure, [&] {
         for (const QString& row : rows) {
-            const QString code = codeOf(row);
+            const QString code = codeKey(codeOf(row));
             if (!code.isEmpty() && codes.contains(code)) {
                 outcome.skippedCodes << code;
             } else {
