@@ -49,7 +49,8 @@ QSet<QString> storedCodes(Database& db, const QString& sql) {
 void requireStorable(const QString& text) {
     const QChar bad = win1250::firstUnencodable(text);
     if (!bad.isNull()) {
-        throw ConversionError(QStringLiteral("A(z) \"%1\" karakter nem tárolható: %2").arg(bad, text));
+        throw ConversionError(
+            QStringLiteral("A(z) \"%1\" karakter nem tárolható: %2").arg(bad, text));
     }
 }
 

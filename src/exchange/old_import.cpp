@@ -55,8 +55,8 @@ void bindProducer(Query& q, const QString& line) {
         int first;
         int last;
     } texts[] = {
-        {"p2", 7, 51},    {"p3", 53, 56},   {"p4", 58, 102},  {"p5", 104, 148},
-        {"p6", 150, 159}, {"p7", 161, 168}, {"p8", 170, 179}, {"p10", 183, 227},
+        {"p2", 7, 51},     {"p3", 53, 56},    {"p4", 58, 102},   {"p5", 104, 148},
+        {"p6", 150, 159},  {"p7", 161, 168},  {"p8", 170, 179},  {"p10", 183, 227},
         {"p12", 240, 284}, {"p14", 288, 295}, {"p16", 299, 343}, {"p17", 345, 353},
         {"p18", 355, 365}, {"p19", 367, 392},
     };
@@ -182,7 +182,8 @@ bool TForm25::importProducers() {
     Query& q = data().query(QStringLiteral("ZQ30"));
     const ImportOutcome outcome = importKeyedRows(
         app(), rows, storedCodes(data().database(), QStringLiteral("SELECT o_kod FROM ostermelo")),
-        oldCode, [&q](const QString& line) {
+        oldCode,
+        [&q](const QString& line) {
             bindProducer(q, line);
             q.execSql();
         },
@@ -198,7 +199,8 @@ bool TForm25::importProducts() {
     Query& q = data().query(QStringLiteral("ZQ40"));
     const ImportOutcome outcome = importKeyedRows(
         app(), rows, storedCodes(data().database(), QStringLiteral("SELECT t_kod FROM termek")),
-        oldCode, [&q](const QString& line) {
+        oldCode,
+        [&q](const QString& line) {
             bindProduct(q, line);
             q.execSql();
         },
@@ -220,8 +222,9 @@ bool TForm25::importBuyers() {
     // those tickets another buyer.
     if (RowStream::count(data().database(), QStringLiteral("SELECT FIRST 1 id_fjfej FROM fjfej")) >
         0) {
-        ui().message(QStringLiteral("Az adatbázisban már vannak felvásárlási jegyek, ezért az "
-                                    "átvevők nem cserélhetők le a régi adatokra."));
+        ui().message(
+            QStringLiteral("Az adatbázisban már vannak felvásárlási jegyek, ezért az "
+                           "átvevők nem cserélhetők le a régi adatokra."));
         return false;
     }
     // The deletion and every insert stand or fall together: a failure leaves the buyers whole.

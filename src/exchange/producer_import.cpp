@@ -72,9 +72,9 @@ void insertProducer(Query& q, const QString& line) {
         int number;
         int length;  // first characters kept; 0: the whole field
     } texts[] = {
-        {"p1", 1, 5},   {"p2", 2, 45},   {"p3", 3, 4},   {"p4", 4, 45},  {"p5", 5, 45},
-        {"p6", 6, 10},  {"p7", 7, 8},    {"p8", 8, 10},  {"p10", 10, 45}, {"p12", 12, 45},
-        {"p13", 13, 8}, {"p14", 14, 1},  {"p15", 15, 45}, {"p17", 17, 0}, {"p18", 18, 0},
+        {"p1", 1, 5},   {"p2", 2, 45},  {"p3", 3, 4},    {"p4", 4, 45},   {"p5", 5, 45},
+        {"p6", 6, 10},  {"p7", 7, 8},   {"p8", 8, 10},   {"p10", 10, 45}, {"p12", 12, 45},
+        {"p13", 13, 8}, {"p14", 14, 1}, {"p15", 15, 45}, {"p17", 17, 0},  {"p18", 18, 0},
     };
     for (const auto& t : texts) {
         const QString text = f(t.number);
@@ -124,8 +124,8 @@ TForm34::TForm34(App& app, QWidget* parent)
     : Screen(app, QStringLiteral("TForm34"), QStringLiteral("Import excel (csv) -böl"), parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(note(QStringLiteral("Feldolgozás vége üzenet ablakig kell várni.")));
-    layout->addWidget(note(QStringLiteral(
-        "Az excel táblát pontosvesszővel tagolt (csv) fájlként kell menteni.")));
+    layout->addWidget(note(
+        QStringLiteral("Az excel táblát pontosvesszővel tagolt (csv) fájlként kell menteni.")));
     layout->addWidget(note(QStringLiteral(
         "Az excel tábla oszlopai legyenek olyan szélesek, mint a leghosszabb értékük.")));
     layout->addWidget(note(QStringLiteral(
@@ -207,8 +207,8 @@ void TForm34::process() {
     int index = 0;
     const ImportOutcome outcome = importKeyedRows(
         app(), rows, storedCodes(data().database(), QStringLiteral("SELECT o_kod FROM ostermelo")),
-        producerCode,
-        [&q](const QString& line) { insertProducer(q, line); }, rowFailure, rowFailure,
+        producerCode, [&q](const QString& line) { insertProducer(q, line); }, rowFailure,
+        rowFailure,
         [&] {
             m_progress->setText(QString::number(++index));
             pump.step();

@@ -26,10 +26,10 @@ const QString ticketSelect = QStringLiteral(
 const QString ticketSelect2 = QStringLiteral(
     "o_Adoazon, o_Adoszam,  o_TAJ, o_Igszam, o_Regszam, o_Csgazd, o_Helysegnev, o_Utca, "
     "o_Bankszla, f_muvktg, o_Igszam1, o_Csgazd1");
-const QString byPaymentDate = QStringLiteral(
-    "WHERE (f_fizkelt >= :p1 AND f_fizkelt <= :p2) AND (f_akod = :p3)");
-const QString byPurchaseDate = QStringLiteral(
-    "WHERE (f_felvkelt >= :p1 AND f_felvkelt <= :p2) AND (f_akod = :p3)");
+const QString byPaymentDate =
+    QStringLiteral("WHERE (f_fizkelt >= :p1 AND f_fizkelt <= :p2) AND (f_akod = :p3)");
+const QString byPurchaseDate =
+    QStringLiteral("WHERE (f_felvkelt >= :p1 AND f_felvkelt <= :p2) AND (f_akod = :p3)");
 
 const QString producerSelect = QStringLiteral(
     "SELECT O_NEV, O_IRSZAM, o_Helysegnev, o_Utca, O_SZULNEV, O_SZULHELY, O_SZIDO, O_ANYJA, "
@@ -41,23 +41,26 @@ constexpr bool alignRight = true;
 
 // Ticket workbook columns A..X: width and alignment.
 const QList<SheetColumn> ticketColumns = {
-    {12, alignLeft},  {12, alignLeft}, {12, alignLeft}, {10, alignLeft}, {45, alignLeft},  {15, alignLeft},
-    {45, alignLeft},  {15, alignRight}, {15, alignLeft}, {15, alignRight}, {5, alignRight}, {5, alignRight},
-    {15, alignLeft},  {17, alignLeft}, {15, alignLeft}, {10, alignLeft}, {15, alignLeft},  {12, alignLeft},
-    {45, alignLeft},  {45, alignLeft}, {30, alignLeft}, {15, alignLeft}, {15, alignLeft},  {13, alignLeft},
+    {12, alignLeft}, {12, alignLeft}, {12, alignLeft},  {10, alignLeft}, {45, alignLeft},
+    {15, alignLeft}, {45, alignLeft}, {15, alignRight}, {15, alignLeft}, {15, alignRight},
+    {5, alignRight}, {5, alignRight}, {15, alignLeft},  {17, alignLeft}, {15, alignLeft},
+    {10, alignLeft}, {15, alignLeft}, {12, alignLeft},  {45, alignLeft}, {45, alignLeft},
+    {30, alignLeft}, {15, alignLeft}, {15, alignLeft},  {13, alignLeft},
 };
 
 // Producer workbook columns A..U, all left aligned.
 const QList<SheetColumn> producerColumns = {
-    {45, alignLeft}, {4, alignLeft},  {45, alignLeft}, {45, alignLeft}, {45, alignLeft}, {45, alignLeft}, {20, alignLeft},
-    {45, alignLeft}, {3, alignLeft},  {15, alignLeft}, {15, alignLeft}, {15, alignLeft}, {10, alignLeft}, {15, alignLeft},
-    {12, alignLeft}, {30, alignLeft}, {15, alignLeft}, {13, alignLeft}, {9, alignLeft},  {20, alignLeft}, {20, alignLeft},
+    {45, alignLeft}, {4, alignLeft},  {45, alignLeft}, {45, alignLeft}, {45, alignLeft},
+    {45, alignLeft}, {20, alignLeft}, {45, alignLeft}, {3, alignLeft},  {15, alignLeft},
+    {15, alignLeft}, {15, alignLeft}, {10, alignLeft}, {15, alignLeft}, {12, alignLeft},
+    {30, alignLeft}, {15, alignLeft}, {13, alignLeft}, {9, alignLeft},  {20, alignLeft},
+    {20, alignLeft},
 };
 
 const char* const producerGridColumns[] = {
-    "O_NEV",    "O_IRSZAM", "O_HELYSEGNEV", "O_UTCA",   "O_SZULNEV", "O_SZULHELY",
-    "O_SZIDO",  "O_ANYJA",  "O_NEME",       "O_ADOAZON", "O_ADOSZAM", "O_TAJ",
-    "O_IGSZAM", "O_REGSZAM", "O_CSGAZD",    "O_BANKSZLA",
+    "O_NEV",    "O_IRSZAM",  "O_HELYSEGNEV", "O_UTCA",     "O_SZULNEV", "O_SZULHELY",
+    "O_SZIDO",  "O_ANYJA",   "O_NEME",       "O_ADOAZON",  "O_ADOSZAM", "O_TAJ",
+    "O_IGSZAM", "O_REGSZAM", "O_CSGAZD",     "O_BANKSZLA",
 };
 
 QDateEdit* datePicker(const QString& name) {

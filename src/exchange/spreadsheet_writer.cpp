@@ -117,8 +117,8 @@ QString writeWorkbook(const QString& path, const QList<SheetColumn>& columns, Ro
             .arg(QDir::toNativeSeparators(target.absolutePath()));
     }
     // Reserves a fresh name beside the target; the library writes the workbook under it.
-    QTemporaryFile temporary(target.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX").arg(
-        target.fileName())));
+    QTemporaryFile temporary(
+        target.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX").arg(target.fileName())));
     if (!temporary.open()) {
         return QStringLiteral("A fájl nem írható: %1 (%2)")
             .arg(QDir::toNativeSeparators(path), temporary.errorString());
@@ -134,18 +134,24 @@ QString writeWorkbook(const QString& path, const QList<SheetColumn>& columns, Ro
     lxw_workbook* book = workbook.book();
     lxw_worksheet* sheet = workbook.sheet();
 
+    // One format per kind and alignment, shared by the columns: the library looks up a format
+    // that equals an earlier one again on every cell, which would cost more than the cell.
+    ColumnFormats byAlignment[2];
+    for (const bool right : {false, true}) {
+        ColumnFormats& f = byAlignment[right ? 1 : 0];
+        f.header = alignedFormat(book, right);
+        format_set_bold(f.header);
+        f.data = alignedFormat(book, right);
+        f.date = alignedFormat(book, right);
+        format_set_num_format(f.date, "yyyy.mm.dd");
+    }
     const int columnCount = rows.fieldCount();
     std::vector<ColumnFormats> formats(static_cast<size_t>(columnCount));
     for (int c = 0; c < columnCount; ++c) {
         const SheetColumn column = c < columns.size() ? columns.at(c) : SheetColumn{};
-        ColumnFormats& f = formats[static_cast<size_t>(c)];
-        f.header = alignedFormat(book, column.rightAligned);
-        format_set_bold(f.header);
-        f.data = alignedFormat(book, column.rightAligned);
-        f.date = alignedFormat(book, column.rightAligned);
-        format_set_num_format(f.date, "yyyy.mm.dd");
+        formats[static_cast<size_t>(c)] = byAlignment[column.rightAligned ? 1 : 0];
         worksheet_set_column(sheet, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c),
-                             column.width, f.data);
+                             column.width, formats[static_cast<size_t>(c)].data);
     }
 
     for (int c = 0; c < columnCount; ++c) {
@@ -159,7 +165,8 @@ QString writeWorkbook(const QString& path, const QList<SheetColumn>& columns, Ro
     lxw_row_t row = 1;
     while (rows.next()) {
         if (row > static_cast<lxw_row_t>(sheetDataRowLimit)) {
-            return QStringLiteral("A munkalap legfeljebb %1 adatsort fogad.").arg(sheetDataRowLimit);
+            return QStringLiteral("A munkalap legfeljebb %1 adatsort fogad.")
+                .arg(sheetDataRowLimit);
         }
         for (int c = 0; c < columnCount; ++c) {
             const lxw_error error = writeValue(sheet, row, static_cast<lxw_col_t>(c), rows.value(c),

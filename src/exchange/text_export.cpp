@@ -22,11 +22,9 @@ const QList<TextExportTable> textExportTables = {
      "o_Regszam, o_Szja, o_Szulhely, o_Szido, o_Anyja, o_Muvktg, o_Csgazd, o_Neme, o_Szulnev, "
      "o_TAJ, o_Adoszam, o_Bankszla, o_Igszam1, o_Csgazd1",
      "FROM ostermelo"},
-    {"Sorszám", "sorszam.txt", "SELECT ID_Sorszam,  a_FjBszam, a_szeria, a_verzio",
-     "FROM sorszam"},
+    {"Sorszám", "sorszam.txt", "SELECT ID_Sorszam,  a_FjBszam, a_szeria, a_verzio", "FROM sorszam"},
     {"Termék", "termek.txt",
-     "SELECT ID_Termek, t_kod, t_megnevezes, t_VTSZ, t_megy, t_Ear, t_Kompmerteke",
-     "FROM termek"},
+     "SELECT ID_Termek, t_kod, t_megnevezes, t_VTSZ, t_megy, t_Ear, t_Kompmerteke", "FROM termek"},
     {"FjFej", "FjFej.txt",
      "SELECT ID_fjfej, f_bszam, f_akod, f_ostermkod, f_kelt, f_muvktg, f_szja, f_prn, f_megj",
      "FROM FjFej"},
@@ -112,8 +110,8 @@ void TForm29::exportTables() {
         for (int i = 0; i < textExportTables.size(); ++i) {
             if (!m_tables.at(i)->isChecked()) continue;
             const TextExportTable& table = textExportTables.at(i);
-            const QString path = prefixedPath(app(), m_folder->text(),
-                                              QString::fromLatin1(table.fileName));
+            const QString path =
+                prefixedPath(app(), m_folder->text(), QString::fromLatin1(table.fileName));
             const QString sql =
                 QString::fromLatin1(table.select) + u'\n' + QString::fromLatin1(table.from);
             const QString failure = writeColonFile(data().database(), sql, path);

@@ -35,28 +35,38 @@ protected:
         old = f.folder() + QStringLiteral("/old");
         writeOldFile(old + "/exposterm.txt",
                      {
-                         fixedLine({{1, "X0001 Kovács Péter"}, {53, "6000"}, {58, "Kecskemét"},
-                                    {104, "Fő utca 1."}, {150, "8347708363"}, {183, "Szeged"},
-                                    {229, "1962.03.14"}, {240, "Nagy Éva"}, {297, "1"},
-                                    {345, "405576160"}, {367, "11735005-99869878"}}),
+                         fixedLine({{1, "X0001 Kovács Péter"},
+                                    {53, "6000"},
+                                    {58, "Kecskemét"},
+                                    {104, "Fő utca 1."},
+                                    {150, "8347708363"},
+                                    {183, "Szeged"},
+                                    {229, "1962.03.14"},
+                                    {240, "Nagy Éva"},
+                                    {297, "1"},
+                                    {345, "405576160"},
+                                    {367, "11735005-99869878"}}),
                          fixedLine({{1, "X0002 Rövid Sor"}, {58, "Szentes"}}),
                          "",  // a blank line carries no producer
                          fixedLine({{1, "X0003 Rossz Dátum"}, {229, "1962.13.45"}}),
                          fixedLine({{1, "X12345Hosszú Kód"}}),
                      });
-        writeOldFile(old + "/exptermek.txt",
-                     {
-                         fixedLine({{1, "X0001 Étkezési búza"}, {83, "10019900"}, {94, "78000,5"},
-                                    {110, "t"}, {121, "7"}}),
-                         fixedLine({{1, "X0002 Rossz ár"}, {94, "sok"}}),
-                     });
-        writeOldFile(old + "/expatvevo.txt",
-                     {
-                         fixedLine({{1, "Első Átvevő Kft."}, {47, "Kecskemét"}, {139, "6000"},
-                                    {144, "14287532203"}}),
-                         fixedLine({{1, "Második Bt."}}),
-                         fixedLine({{1, "Harmadik Zrt."}}),
-                     });
+        writeOldFile(old + "/exptermek.txt", {
+                                                 fixedLine({{1, "X0001 Étkezési búza"},
+                                                            {83, "10019900"},
+                                                            {94, "78000,5"},
+                                                            {110, "t"},
+                                                            {121, "7"}}),
+                                                 fixedLine({{1, "X0002 Rossz ár"}, {94, "sok"}}),
+                                             });
+        writeOldFile(old + "/expatvevo.txt", {
+                                                 fixedLine({{1, "Első Átvevő Kft."},
+                                                            {47, "Kecskemét"},
+                                                            {139, "6000"},
+                                                            {144, "14287532203"}}),
+                                                 fixedLine({{1, "Második Bt."}}),
+                                                 fixedLine({{1, "Harmadik Zrt."}}),
+                                             });
     }
 
     std::unique_ptr<TForm25> runImport(const QList<bool>& which = {true, true, true}) {
@@ -95,10 +105,8 @@ TEST_F(OldImport, ImportsGoodRowsReportsBadOnesAndAddsNothingTheSecondTime) {
     const QStringList firstRun = {
         "Hiba251: Újban, INSERT az östermelöben ",  // bad birth date
         "Hiba251: Újban, INSERT az östermelöben ",  // six-character code
-        "A régi östermelö adatok átemelve",
-        "Hiba253: Újban, INSERT a termékben ",
-        "A régi termék adatok átemelve",
-        "A régi átvevö adatok átemelve",
+        "A régi östermelö adatok átemelve",        "Hiba253: Újban, INSERT a termékben ",
+        "A régi termék adatok átemelve",           "A régi átvevö adatok átemelve",
     };
     EXPECT_EQ(f.ui.messages, firstRun);
     EXPECT_EQ(screen->result(), QDialog::Accepted);
@@ -121,7 +129,8 @@ TEST_F(OldImport, ImportsGoodRowsReportsBadOnesAndAddsNothingTheSecondTime) {
     EXPECT_EQ(count("termek"), 1);
     EXPECT_EQ(count("atvevo"), 3);
     ASSERT_GE(f.ui.messages.size(), 3);
-    EXPECT_TRUE(f.ui.messages.at(2).startsWith("2 sor kimaradt")) << f.ui.messages.join('\n').toStdString();
+    EXPECT_TRUE(f.ui.messages.at(2).startsWith("2 sor kimaradt"))
+        << f.ui.messages.join('\n').toStdString();
     EXPECT_TRUE(f.ui.messages.at(2).contains("10001")) << f.ui.messages.at(2).toStdString();
 }
 
@@ -146,8 +155,9 @@ TEST_F(OldImport, AFailingBuyerRowLeavesTheBuyersWhole) {
     const QString before = buyers();
     // The old layout's fields fit their columns; the database refuses this name instead.
     f.exec("CREATE EXCEPTION refused 'refused'");
-    f.exec("CREATE TRIGGER refuse_buyer FOR atvevo BEFORE INSERT AS BEGIN "
-           "IF (NEW.v_neve = 'Másik') THEN EXCEPTION refused; END");
+    f.exec(
+        "CREATE TRIGGER refuse_buyer FOR atvevo BEFORE INSERT AS BEGIN "
+        "IF (NEW.v_neve = 'Másik') THEN EXCEPTION refused; END");
     writeOldFile(old + "/expatvevo.txt",
                  {fixedLine({{1, "Jó Kft."}}), fixedLine({{1, "Másik"}, {144, "123456789012"}})});
     runImport({false, false, true});

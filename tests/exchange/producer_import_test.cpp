@@ -46,15 +46,15 @@ protected:
         QStringList rows;
         const int n = f.scalar("SELECT COUNT(*) FROM ostermelo").toInt();
         for (int i = 0; i < n; ++i) {
-            rows << f.scalar(QStringLiteral(
-                                 "SELECT FIRST 1 SKIP %1 o_kod || '|' || o_nev || '|' || o_irszam "
-                                 "|| '|' || o_helysegnev || '|' || o_utca || '|' || "
-                                 "COALESCE(o_adoazon, '-') || '|' || COALESCE(o_szulhely, '-') || "
-                                 "'|' || o_szido || '|' || COALESCE(o_anyja, '-') || '|' || "
-                                 "COALESCE(o_taj, '-') || '|' || COALESCE(o_bankszla, '-') || '|' "
-                                 "|| o_szja || '|' || COALESCE(o_akod, '-') FROM ostermelo "
-                                 "ORDER BY o_kod")
-                                 .arg(i));
+            rows << f.scalar(
+                QStringLiteral("SELECT FIRST 1 SKIP %1 o_kod || '|' || o_nev || '|' || o_irszam "
+                               "|| '|' || o_helysegnev || '|' || o_utca || '|' || "
+                               "COALESCE(o_adoazon, '-') || '|' || COALESCE(o_szulhely, '-') || "
+                               "'|' || o_szido || '|' || COALESCE(o_anyja, '-') || '|' || "
+                               "COALESCE(o_taj, '-') || '|' || COALESCE(o_bankszla, '-') || '|' "
+                               "|| o_szja || '|' || COALESCE(o_akod, '-') FROM ostermelo "
+                               "ORDER BY o_kod")
+                    .arg(i));
         }
         return rows;
     }
@@ -72,9 +72,9 @@ TEST_F(ProducerImport, Utf8AndWindows1250FilesGiveTheSameProducers) {
     const QString text = producerLines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
     runImport(QByteArray("\xEF\xBB\xBF") + text.toUtf8());
     EXPECT_EQ(producers(), expected);
-    EXPECT_EQ(f.ui.messages, (QStringList{"Hiba301: Újban, INSERT az östermelöben ",
-                                          "Hiba301: Újban, INSERT az östermelöben ",
-                                          "A lista feldolgozva"}));
+    EXPECT_EQ(f.ui.messages,
+              (QStringList{"Hiba301: Újban, INSERT az östermelöben ",
+                           "Hiba301: Újban, INSERT az östermelöben ", "A lista feldolgozva"}));
 
     f.exec("DELETE FROM ostermelo");
     runImport(win1250::encode(text));
@@ -88,11 +88,14 @@ TEST_F(ProducerImport, Utf8AndWindows1250FilesGiveTheSameProducers) {
     runImport(win1250::encode(text));
     EXPECT_EQ(producers(), expected);
     ASSERT_EQ(f.ui.messages.size(), 4);
-    EXPECT_TRUE(f.ui.messages.at(2).startsWith("3 sor kimaradt")) << f.ui.messages.at(2).toStdString();
+    EXPECT_TRUE(f.ui.messages.at(2).startsWith("3 sor kimaradt"))
+        << f.ui.messages.at(2).toStdString();
 }
 
 TEST(ProducerFile, DecodingAndFields) {
-    EXPECT_EQ(decodeProducerFile("\xEF\xBB\xBF" "abc"), "abc");
+    EXPECT_EQ(decodeProducerFile("\xEF\xBB\xBF"
+                                 "abc"),
+              "abc");
     EXPECT_EQ(decodeProducerFile("Sz\xC5\x91ke"), "Szőke");
     EXPECT_EQ(decodeProducerFile("Sz\xF5ke"), "Szőke");
     EXPECT_EQ(decodeProducerFile("plain"), "plain");

@@ -64,8 +64,8 @@ QString numberFormat(const QString& path, const QString& style) {
     QStringList ids;
     for (auto it = xf.globalMatch(styles, cellXfs); it.hasNext();) ids << it.next().captured(1);
     const QString id = ids.value(style.toInt());
-    const QRegularExpression fmt(QStringLiteral("<numFmt numFmtId=\"%1\" formatCode=\"([^\"]*)\"")
-                                     .arg(id));
+    const QRegularExpression fmt(
+        QStringLiteral("<numFmt numFmtId=\"%1\" formatCode=\"([^\"]*)\"").arg(id));
     return fmt.match(styles).captured(1);
 }
 
@@ -81,7 +81,9 @@ protected:
     QWidget* page(int index) {
         return screen->findChild<QTabWidget*>(QStringLiteral("pages"))->widget(index);
     }
-    void click(int pageIndex, const QString& caption) { buttonOf(page(pageIndex), caption)->click(); }
+    void click(int pageIndex, const QString& caption) {
+        buttonOf(page(pageIndex), caption)->click();
+    }
     QString ticketBook() { return f.folder() + QStringLiteral("/FJFEJ.xlsx"); }
     QString producerBook() { return f.folder() + QStringLiteral("/OSTERMELO.xlsx"); }
 
@@ -101,8 +103,9 @@ TEST_F(Spreadsheet, TicketWorkbookHoldsHeaderAndTypedCells) {
 
     const auto cells = sheetCells(ticketBook());
     const int expectedRows =
-        f.scalar("SELECT COUNT(*) FROM fjsor JOIN fjfej ON s_bszam = f_bszam WHERE f_akod = '1' "
-                 "AND EXTRACT(YEAR FROM f_fizkelt) = 2026")
+        f.scalar(
+             "SELECT COUNT(*) FROM fjsor JOIN fjfej ON s_bszam = f_bszam WHERE f_akod = '1' "
+             "AND EXTRACT(YEAR FROM f_fizkelt) = 2026")
             .toInt();
     ASSERT_GT(expectedRows, 0);
     EXPECT_EQ(lastRow(cells), expectedRows + 1);

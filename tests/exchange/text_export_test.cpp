@@ -47,15 +47,15 @@ TEST_F(TextExport, WritesTheSixTablesColonEnclosedInWindows1250WithCrLf) {
 
     const QByteArray buyers = fileBytes(out + "/atvevo.txt");
     const QByteArray expectedBuyers =
-        QByteArray(":1:,:Tisza-Mez\xF5 Term\xE9ny Kft.:,:Kecskem\xE9t:,:Szolnoki:,:6000:,"
-                   ":14287532203:,: :,::*\r\n") +
+        QByteArray(
+            ":1:,:Tisza-Mez\xF5 Term\xE9ny Kft.:,:Kecskem\xE9t:,:Szolnoki:,:6000:,"
+            ":14287532203:,: :,::*\r\n") +
         win1250::encode(QStringLiteral(":2:,:Bodnár Zsolt egyéni vállalkozó:,:Szentes:,"
                                        ":Kossuth:,:6600:,:61588138206:,::,:L:*\r\n"));
     EXPECT_EQ(buyers, expectedBuyers);
 
     const QByteArray headers = fileBytes(out + "/FjFej.txt");
-    EXPECT_TRUE(headers.startsWith(
-        ":1:,:20260001:,:1:,:1:,:2026.01.12:,:1030730:,:0:,:I:,::*\r\n"))
+    EXPECT_TRUE(headers.startsWith(":1:,:20260001:,:1:,:1:,:2026.01.12:,:1030730:,:0:,:I:,::*\r\n"))
         << headers.left(200).toStdString();
     const QByteArray lines = fileBytes(out + "/FjSor.txt");
     EXPECT_TRUE(lines.startsWith(win1250::encode(QStringLiteral(
@@ -99,7 +99,7 @@ TEST_F(TextExport, AFileThatCannotBeWrittenStopsTheExportAndKeepsTheOldOne) {
     EXPECT_FALSE(f.ui.messages.contains("Exportálás vége. "));
     EXPECT_TRUE(screen->isVisible());
     EXPECT_NE(fileBytes(out + "/atvevo.txt"), QByteArray("old buyers"));  // finished before
-    EXPECT_FALSE(QFile::exists(out + "/termek.txt"));                      // not reached
+    EXPECT_FALSE(QFile::exists(out + "/termek.txt"));                     // not reached
     EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList{"atvevo.txt"});
 
     // A missing folder fails the first file; the old file elsewhere is untouched.
