@@ -235,6 +235,10 @@ CREATE INDEX IX_FJSOR_BSZAM ON FJSOR (S_BSZAM);
 CREATE INDEX IX_OSTERMELO_KOD ON OSTERMELO (O_KOD);
 CREATE INDEX IX_OSTERMELO_NEV ON OSTERMELO (O_NEV);
 CREATE INDEX IX_TERMEK_KOD ON TERMEK (T_KOD);
+/* Period lists select headers by payment or purchase date and lines by product name. */
+CREATE INDEX IX_FJFEJ_FIZKELT ON FJFEJ (F_FIZKELT);
+CREATE INDEX IX_FJFEJ_FELVKELT ON FJFEJ (F_FELVKELT);
+CREATE INDEX IX_FJSOR_MEGNEVEZES ON FJSOR (S_MEGNEVEZES);
 
 /* The buyer. Tax number 14287532-2-03 (check digit 2 at position 8). An empty V_VERZIO
    means no print variant: tickets print with the plain template. */

@@ -8,6 +8,18 @@
 #include "exchange/producer_import.h"
 #include "exchange/spreadsheet_export.h"
 #include "exchange/text_export.h"
+#include "lists/cash_daily_list.h"
+#include "lists/contract_print.h"
+#include "lists/itemised_list.h"
+#include "lists/per_producer_list.h"
+#include "lists/per_product_list.h"
+#include "lists/producer_by_month.h"
+#include "lists/statistics.h"
+#include "maintenance/about_box.h"
+#include "maintenance/backup_screen.h"
+#include "maintenance/help_screen.h"
+#include "maintenance/remote_support.h"
+#include "maintenance/send_data.h"
 #include "registers/producer_list.h"
 #include "registers/product_list.h"
 #include "tickets/ticket_list.h"
@@ -33,6 +45,30 @@ void wireScreens(MainWindow& window, App& app) {
                      [&app] { openScreen<TForm38>(app); });
     window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Ellenörzés"),
                      [&app] { openScreen<TForm14>(app); });
+    window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Adatok mentése"),
+                     [&app] { openScreen<TForm35>(app); });
+    window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Sugó"),
+                     [&app] { openScreen<TForm21>(app); });
+    window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Névjegy"),
+                     [&app] { openScreen<TForm16>(app); });
+    window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Távsegitség"),
+                     [&app] { openScreen<TForm26>(app); });
+    window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Adatok küldése"),
+                     [&app] { openScreen<TForm27>(app); });
+    window.setScreen(QStringLiteral("Bevallás"), QStringLiteral("Bevallás lista"),
+                     [&app] { openScreen<TForm12>(app); });
+    window.setScreen(QStringLiteral("Listák"), QStringLiteral("Termékenkénti lista"),
+                     [&app] { openScreen<TForm13>(app); });
+    window.setScreen(QStringLiteral("Listák"), QStringLiteral("Östermelönkénti lista"),
+                     [&app] { openScreen<TForm19>(app); });
+    window.setScreen(QStringLiteral("Listák"), QStringLiteral("Östermelö havi bontásban"),
+                     [&app] { openScreen<TForm30>(app); });
+    window.setScreen(QStringLiteral("Listák"), QStringLiteral("Kp. napi lista"),
+                     [&app] { openScreen<TForm31>(app); });
+    window.setScreen(QStringLiteral("Listák"), QStringLiteral("Statisztika"),
+                     [&app] { openScreen<TForm32>(app); });
+    window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Szerzödés"),
+                     [&app] { openScreen<TForm33>(app); });
     window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Átvevő beállítás"), [&app] {
         TForm17 screen(app);
         if (screen.fill()) app.ui().showModal(screen);

@@ -97,11 +97,18 @@ void QtUi::setClipboardText(const QString& text) {
 }
 
 void QtUi::openExternal(const QString& target) {
+    const bool link =
+        target.contains(QStringLiteral("://")) || target.startsWith(QStringLiteral("mailto:"));
+    if (!link && !QFileInfo::exists(target)) {
+        message(QStringLiteral("A fájl nem található: %1").arg(QDir::toNativeSeparators(target)));
+        return;
+    }
     const QUrl url =
-        target.contains(QStringLiteral("://")) || target.startsWith(QStringLiteral("mailto:"))
-            ? QUrl(target)
-            : QUrl::fromLocalFile(QFileInfo(target).absoluteFilePath());
-    QDesktopServices::openUrl(url);  // a missing program or viewer does nothing
+        link ? QUrl(target) : QUrl::fromLocalFile(QFileInfo(target).absoluteFilePath());
+    if (!QDesktopServices::openUrl(url)) {
+        message(QStringLiteral("Nincs program, amely megnyitná: %1")
+                    .arg(link ? target : QDir::toNativeSeparators(target)));
+    }
 }
 
 bool QtUi::launch(const QString& program, const QStringList& args) {

@@ -31,6 +31,7 @@ TData::~TData() {
 
 void TData::connect(const QString& path) {
     m_db.attach(path, userName, password, charset);
+    m_path = path;
 }
 
 void TData::disconnect() {

@@ -42,6 +42,8 @@ public:
     void connect(const QString& path = databaseFile);
     void disconnect();
     bool connected() const { return m_db.attached(); }
+    // The database the program attached to, as given to connect().
+    QString databasePath() const { return m_path; }
     // Closes and reopens the six table views.
     void openTableViews();
 
@@ -71,6 +73,7 @@ private:
 
     RunValues& m_run;
     Database m_db;
+    QString m_path;
     std::map<QString, std::unique_ptr<Query>> m_pool;
     TableView m_tables[6];
     QVariantMap m_reportVariables;

@@ -32,6 +32,42 @@ void claimDocumentNumber(TData& data, const QString& buyerCode, const QString& n
     if (numberAfter(q.text("A_FJBSZAM")) != number) {
         throw AppError(QStringLiteral("A(z) %1 bizonylatszámot időközben kiadták.").arg(number));
     }
+    requireNumberFree(data, number, buyerCode);
+}
+
+std::optional<NumberHolder> numberHolder(TData& data, const QString& number,
+                                         const QString& exceptBuyer) {
+    // The number columns hold eight characters: a longer number is on no document.
+    if (number.size() > 8) return std::nullopt;
+    Query& q = data.query("ZQ50");
+    q.close();
+    q.clearSql();
+    q.addSql(
+        QStringLiteral("SELECT FIRST 1 f.f_akod, a.v_neve FROM FjFej f LEFT JOIN Atvevo a ON "
+                       "a.v_akod = f.f_akod"));
+    q.addSql(QStringLiteral("WHERE f.f_bszam = :p1"));
+    if (!exceptBuyer.isEmpty()) q.addSql(QStringLiteral("AND f.f_akod IS DISTINCT FROM :p2"));
+    q.addSql(QStringLiteral("ORDER BY f.f_akod"));
+    q.bindText("p1", number);
+    if (!exceptBuyer.isEmpty()) q.bindText("p2", exceptBuyer);
+    q.open();
+    if (q.isEmpty()) return std::nullopt;
+    return NumberHolder{q.text("f_akod").trimmed(), q.text("v_neve").trimmed()};
+}
+
+QString numberTakenText(const QString& number, const NumberHolder& holder) {
+    const QString name =
+        holder.buyerName.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(holder.buyerName);
+    return QStringLiteral("A(z) %1 bizonylatszámot már a(z) %2 kódú átvevő%3 kiadta.")
+        .arg(number, holder.buyerCode, name);
+}
+
+void requireNumberFree(TData& data, const QString& number, const QString& exceptBuyer) {
+    if (const auto holder = numberHolder(data, number, exceptBuyer)) {
+        throw NumberTakenError(
+            numberTakenText(number, *holder) +
+            QStringLiteral(" A kezdő sorszámot az \"Évnyitás\" menüpontban kell megváltoztatni!"));
+    }
 }
 
 void advanceNumbering(TData& data, const QString& buyerCode, const QString& number) {
@@ -41,5 +77,15 @@ void advanceNumbering(TData& data, const QString& buyerCode, const QString& numb
     q.addSql(QStringLiteral("UPDATE Sorszam SET a_FjBszam = :p1 WHERE a_akod = :p2"));
     q.bindText("p1", number);
     q.bindText("p2", buyerCode);
+    q.execSql();
+}
+
+void deleteOrphanLines(TData& data, const QString& number) {
+    Query& q = data.query("ZQ21");
+    q.close();
+    q.clearSql();
+    q.addSql(QStringLiteral("DELETE FROM Fjsor WHERE s_Bszam = :p1"));
+    q.addSql(QStringLiteral("AND NOT EXISTS (SELECT 1 FROM FjFej WHERE f_bszam = :p1)"));
+    q.bindText("p1", number);
     q.execSql();
 }

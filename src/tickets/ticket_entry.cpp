@@ -360,13 +360,22 @@ void TForm9::onShow() {
     applyOptionalFields();
     if (newMode()) {
         QString number;
-        try {
-            number = nextDocumentNumber(data(), run().buyerCode);
-        } catch (const std::exception& e) {
-            // No number, no ticket: the screen closes after telling why.
-            ui().error(errorText(e));
+        // No number, or one another document already carries: no ticket, nothing deleted or
+        // written; the screen closes after telling why.
+        const auto closeUnopened = [this] {
             QMetaObject::invokeMethod(
                 this, [this] { reject(); }, Qt::QueuedConnection);
+        };
+        try {
+            number = nextDocumentNumber(data(), run().buyerCode);
+            requireNumberFree(data(), number);
+        } catch (const NumberTakenError& e) {
+            ui().message(e.text());
+            closeUnopened();
+            return;
+        } catch (const std::exception& e) {
+            ui().error(errorText(e));
+            closeUnopened();
             return;
         }
         // A later failure (a number too long for the columns) is shown and the screen stays.
@@ -397,14 +406,7 @@ void TForm9::startNewTicket(const QString& number) {
     m_fields.value("F_BSZAM")->setText(number);
 
     // Lines left under this number by an entry that was cancelled.
-    const bool deleted = guardQuietly([&] {
-        Query& q = data().query("ZQ21");
-        q.close();
-        q.clearSql();
-        q.addSql(QStringLiteral("DELETE FROM Fjsor WHERE s_Bszam = :p1"));
-        q.bindText("p1", number);
-        q.execSql();
-    });
+    const bool deleted = guardQuietly([&] { deleteOrphanLines(data(), number); });
     if (!deleted)
         ui().message(QStringLiteral("Hiba91: Fjsor DELETE törlése mert nem volt fejrésze "));
 
@@ -708,7 +710,8 @@ void TForm9::bindHeader(Query& q, bool change) {
 
 bool TForm9::writeNew() {
     const QString number = documentNumber();
-    const bool inserted = guardQuietly([&] {
+    bool inserted = false;
+    try {
         // The numbering row is read again, locked, inside this transaction.
         claimDocumentNumber(data(), run().buyerCode, number);
         Query& q = data().query("ZQ11");
@@ -724,7 +727,14 @@ bool TForm9::writeNew() {
                            ":p12, :p13, :p14, :p15 )"));
         bindHeader(q, false);
         q.execSql();
-    });
+        inserted = true;
+    } catch (const NumberTakenError& e) {
+        // Another buyer issued this number meanwhile: a plain message, nothing written.
+        ui().message(e.text());
+        guardQuietly([this] { data().rollback(); });
+        return false;
+    } catch (const std::exception&) {
+    }
     if (!inserted) {
         ui().message(QStringLiteral("Hiba94: Újban, INSERT a Fjfejben "));
         guardQuietly([this] { data().rollback(); });

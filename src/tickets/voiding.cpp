@@ -134,15 +134,19 @@ void TForm39::onShow() {
     m_total = list.number("f_sumvar");
 
     const QString number = nextDocumentNumber(data(), run().buyerCode);
+    try {
+        requireNumberFree(data(), number);
+    } catch (const NumberTakenError& e) {
+        // Nothing is deleted or written: the voiding stops before its first step.
+        ui().message(e.text());
+        QMetaObject::invokeMethod(
+            this, [this] { reject(); }, Qt::QueuedConnection);
+        return;
+    }
     m_number->setText(number);
 
     // Lines left under this number by a ticket entry that was cancelled; not committed here.
-    const bool deleted = guardQuietly([&] {
-        Query& q =
-            statement(data(), "ZQ21", {QStringLiteral("DELETE FROM Fjsor WHERE s_Bszam = :p1")});
-        q.bindText("p1", number);
-        q.execSql();
-    });
+    const bool deleted = guardQuietly([&] { deleteOrphanLines(data(), number); });
     if (!deleted)
         ui().message(QStringLiteral("Hiba391: Fjsor DELETE törlése mert nem volt fejrésze "));
     ui().focus(m_date);
@@ -172,7 +176,11 @@ void TForm39::save() {
         return;
     }
     // Without a number on show (no numbering row), the same conversion error tells why.
-    if (m_number->text().isEmpty()) m_number->setText(nextDocumentNumber(data(), run().buyerCode));
+    if (m_number->text().isEmpty()) {
+        const QString next = nextDocumentNumber(data(), run().buyerCode);
+        requireNumberFree(data(), next);
+        m_number->setText(next);
+    }
     const QString number = m_number->text();
     if (!create(number, dateText(date))) return;
 
@@ -277,6 +285,11 @@ bool TForm39::create(const QString& number, const QString& date) {
         claimDocumentNumber(d, buyer, number);  // still the next number, and locked
         advanceNumbering(d, buyer, number);
         d.commit();
+    } catch (const NumberTakenError& e) {
+        // Another buyer issued the number meanwhile: its own plain message, not a write failure.
+        ui().message(e.text());
+        undo(startedHere);
+        return false;
     } catch (const std::exception&) {
         ui().message(failure);
         undo(startedHere);

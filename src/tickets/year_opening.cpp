@@ -11,6 +11,7 @@
 
 #include "core/widgets.h"
 #include "core/write.h"
+#include "tickets/numbering.h"
 #include "tickets/settings_files.h"
 
 namespace {
@@ -167,6 +168,13 @@ void TForm38::save() {
     if (!ok) throw ConversionError(QStringLiteral("'%1' nem érvényes egész szám.").arg(text));
     if (QString::number(value) != text) {
         refuse(QStringLiteral("Nullável nem kezdödhet!"));
+        return;
+    }
+
+    // The first number this start gives must not be another buyer's document number.
+    const QString first = numberAfter(text);
+    if (const auto holder = numberHolder(data(), first, run().buyerCode)) {
+        refuse(numberTakenText(first, *holder) + QStringLiteral(" Más kezdő sorszámot adjon meg!"));
         return;
     }
 

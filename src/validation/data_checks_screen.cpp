@@ -1,15 +1,21 @@
 #include "validation/data_checks_screen.h"
 
+#include <QApplication>
 #include <QDate>
 #include <QDateEdit>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableView>
 #include <QVBoxLayout>
 
+#include "core/clock.h"
+#include "core/navigator.h"
+#include "core/query_model.h"
 #include "core/widgets.h"
 #include "validation/identifiers.h"
 
@@ -21,16 +27,137 @@ QLabel* namedLabel(const QString& name, const QString& text) {
     return label;
 }
 
+QDateEdit* periodPicker(const QString& name) {
+    auto* picker = new QDateEdit;
+    picker->setObjectName(name);
+    picker->setDisplayFormat(QStringLiteral("yyyy.MM.dd"));
+    picker->setCalendarPopup(true);
+    return picker;
+}
+
+// The hourglass for the length of a check over a large year.
+struct WaitCursor {
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
 }  // namespace
 
 TForm14::TForm14(App& app, QWidget* parent)
     : Screen(app, QStringLiteral("TForm14"), QStringLiteral("Ellenörzés"), parent) {
     m_pages = new QTabWidget;
     m_pages->setObjectName(QStringLiteral("pages"));
+    m_pages->addTab(buildTicketPage(), QStringLiteral("Felvásárlási jegy"));
     m_pages->addTab(buildDataPage(), QStringLiteral("Adatok"));
+    m_pages->addTab(buildProducerPage(), QStringLiteral("Östermelö"));
+    setPeriodToThisYear();
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_pages);
+}
+
+void TForm14::onShow() {
+    setPeriodToThisYear();
+}
+
+void TForm14::setPeriodToThisYear() {
+    const QString year = dateText(clockNow().date()).left(4);
+    m_fromDate->setDate(parseDate(year + QStringLiteral(".01.01")));
+    m_toDate->setDate(parseDate(year + QStringLiteral(".12.31")));
+}
+
+QWidget* TForm14::buildTicketPage() {
+    auto* top = new QWidget;
+    auto* rows = new QVBoxLayout(top);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->addWidget(new QLabel(QStringLiteral("Adat ellenörzés az felvásárlási jegyen adatain:")));
+    rows->addWidget(new QLabel(QStringLiteral("Fizetési határidő:")));
+    m_fromDate = periodPicker(QStringLiteral("fromDate"));
+    m_toDate = periodPicker(QStringLiteral("toDate"));
+    auto* period = new QHBoxLayout;
+    period->addWidget(m_fromDate);
+    period->addWidget(new QLabel(QStringLiteral("-tól")));
+    period->addWidget(m_toDate);
+    period->addWidget(new QLabel(QStringLiteral("-ig")));
+    period->addStretch();
+    rows->addLayout(period);
+    enableEnterNavigation({m_fromDate, m_toDate});
+    return buildAuditPage(top, m_tickets, QStringLiteral("ticketFindings"), QString(),
+                          &TForm14::collectTickets, ticketFindings);
+}
+
+QWidget* TForm14::buildProducerPage() {
+    return buildAuditPage(nullptr, m_producers, QStringLiteral("producerFindings"),
+                          QStringLiteral("Hiba üzenet\n"), &TForm14::collectProducers,
+                          producerFindings);
+}
+
+QWidget* TForm14::buildAuditPage(QWidget* top, AuditPage& page, const QString& reportName,
+                                 const QString& initialReport, void (TForm14::*collectRows)(),
+                                 Findings (*findings)(Database&, const Collection&)) {
+    auto* widget = new QWidget;
+    auto* layout = new QVBoxLayout(widget);
+    if (top) layout->addWidget(top);
+
+    Query& rows = data().query("ZQ20");
+    auto* grid = new QTableView;
+    grid->setObjectName(QStringLiteral("gridZQ20"));
+    bindGrid(grid, rows);
+    layout->addWidget(grid, 1);
+    layout->addWidget(new Navigator(rows, ui(), Navigator::Buttons::Moving));
+
+    page.report = new QPlainTextEdit(initialReport);
+    page.report->setObjectName(reportName);
+    page.report->setReadOnly(true);
+    page.report->setLineWrapMode(QPlainTextEdit::NoWrap);
+    page.report->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    page.report->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    layout->addWidget(page.report, 1);
+
+    auto* collectButton = new QPushButton(QStringLiteral("Kigyüjtés"));
+    page.check = new QPushButton(QStringLiteral("Ellenörzés"));
+    page.check->setEnabled(false);  // until the page has collected its rows
+    auto* cancelButton = new QPushButton(QStringLiteral("Mégsem"));
+    onClick(collectButton, [this, collectRows] { (this->*collectRows)(); });
+    onClick(page.check, [this, &page, findings] { runCheck(page, findings); });
+    onClick(cancelButton, [this] { reject(); });
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(collectButton);
+    buttons->addWidget(page.check);
+    buttons->addStretch();
+    buttons->addWidget(cancelButton);
+    layout->addLayout(buttons);
+    return widget;
+}
+
+void TForm14::collectTickets() {
+    collectFor(m_tickets, ticketCollection(m_fromDate->date(), m_toDate->date(), run().buyerCode));
+}
+
+void TForm14::collectProducers() {
+    collectFor(m_producers, producerCollection());
+}
+
+void TForm14::collectFor(AuditPage& page, const Collection& collection) {
+    // ZQ20 is shared: once it holds this page's rows, the other page has nothing of its own to
+    // check until it collects again.
+    m_tickets.check->setEnabled(false);
+    m_producers.check->setEnabled(false);
+    collect(data().query("ZQ20"), collection);
+    page.collection = collection;
+    page.check->setEnabled(true);
+}
+
+void TForm14::runCheck(AuditPage& page, Findings (*findings)(Database&, const Collection&)) {
+    Findings result;
+    {
+        WaitCursor wait;
+        result = findings(data().database(), page.collection);
+    }
+    page.report->setPlainText(result.text);
+    if (result.failure) std::rethrow_exception(result.failure);
 }
 
 QWidget* TForm14::buildDataPage() {

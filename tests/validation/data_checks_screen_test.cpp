@@ -208,8 +208,9 @@ TEST_F(DataChecksScreenTest, BezarasClosesTheScreen) {
 
 TEST_F(DataChecksScreenTest, EnterMovesBetweenTheInputsAndNeitherChecksNorCloses) {
     m_screen.show();
-    auto* checks = tabByText(m_screen.findChild<QTabWidget*>(), QStringLiteral("Adatok"))
-                       ->findChild<QTabWidget*>();
+    auto* pages = m_screen.findChild<QTabWidget*>();
+    pages->setCurrentWidget(tabByText(pages, QStringLiteral("Adatok")));
+    auto* checks = tabByText(pages, QStringLiteral("Adatok"))->findChild<QTabWidget*>();
     checks->setCurrentWidget(subPage(QStringLiteral("Napok")));
     auto* taxId = widget<QLineEdit>("daysTaxId");
     auto* birthDate = widget<QDateEdit>("birthDate");

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include "core/tdata.h"
+
+class QBoxLayout;
+class QRadioButton;
+class Query;
+
+// "Dátum ?": which date of the ticket the period applies to.
+class DateChoice : public QObject {
+    Q_OBJECT
+public:
+    // Adds the group box with "Fizetési dátum" (chosen) and "Felvásárlási dátum" to `layout`.
+    DateChoice(QWidget* parent, QBoxLayout* layout);
+
+    bool purchaseDate() const;
+    // The column the statements filter on: "f_fizkelt" or "f_felvkelt".
+    QString column() const;
+    // v_datum: "Fizetési " or "Felvásárlási ".
+    QString printed() const;
+
+Q_SIGNALS:
+    void changed();
+
+private:
+    QRadioButton* m_payment = nullptr;
+    QRadioButton* m_purchase = nullptr;
+};
+
+// Report user datasets set for one report request and removed when it ends, so no later
+// report can call into a screen that is gone.
+class ScopedUserDatasets {
+public:
+    explicit ScopedUserDatasets(TData& data) : m_data(data) {}
+    ~ScopedUserDatasets();
+    ScopedUserDatasets(const ScopedUserDatasets&) = delete;
+    ScopedUserDatasets& operator=(const ScopedUserDatasets&) = delete;
+
+    void set(const QString& name, UserDataset routines);
+
+private:
+    TData& m_data;
+    QStringList m_names;
+};
+
+// First, next and end of data of a query, as a user dataset over its rows.
+UserDataset queryRoutines(Query& query);
+
+// Binds a group's key as it was read: NULL stays NULL (for "IS NOT DISTINCT FROM").
+void bindKey(Query& query, const QString& name, const Value& key);

@@ -1,0 +1,129 @@
+#include "lists/per_product_list.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "core/query.h"
+#include "core/report_request.h"
+#include "core/widgets.h"
+#include "lists/list_support.h"
+
+namespace {
+const QList<GridColumn> gridColumns = {
+    {"s_megnevezes", "Megnevezés", 260},
+    {"mennyiseg", "Mennyiség", 110},
+    {"kifizetett", "Kifizetett", 120},
+};
+}  // namespace
+
+TForm13::TForm13(App& app, QWidget* parent)
+    : ListScreen(app, QStringLiteral("TForm13"), QStringLiteral("Termékenkénti lista"),
+                 app.data().query("ZQ20"), gridColumns, parent) {
+    auto* periodRow = new QHBoxLayout;
+    m_period = new PeriodFields(this, periodRow, QStringLiteral("Dátum: "));
+    periodRow->addStretch();
+    choices()->addLayout(periodRow);
+    m_dateChoice = new DateChoice(this, choices());
+
+    m_period->onChange(this, [this] { periodChanged(); });
+    connect(m_dateChoice, &DateChoice::changed, this, [this] { periodChanged(); });
+    enableEnterNavigation(
+        QList<QWidget*>{m_period->fromEdit(), m_period->toEdit(), collectButton(), printButton()});
+}
+
+void TForm13::onShow() {
+    rows().close();
+}
+
+void TForm13::periodChanged() {
+    invalidate();
+    rows().close();
+}
+
+// Lines and headers are joined inner where the filter needs the header anyway (the same rows as
+// an outer join), so the database may start from the headers of the period.
+void TForm13::collect() {
+    const QString date = m_dateChoice->column();
+    const auto bindPeriod = [this](Query& q) {
+        q.bindDate(QStringLiteral("p1"), m_period->from());
+        q.bindDate(QStringLiteral("p2"), m_period->to());
+        q.bindText(QStringLiteral("p3"), run().buyerCode);
+    };
+
+    Query& total = data().query("ZQ80");
+    total.close();
+    total.clearSql();
+    total.addSql(QStringLiteral("SELECT s_akod, SUM(s_vetelar) AS m_osszesen"));
+    total.addSql(QStringLiteral("  FROM fjsor JOIN fjfej ON s_bszam = f_bszam"));
+    total.addSql(QStringLiteral(" WHERE (%1 >= :p1) AND (%1 <= :p2) AND (f_akod = :p3)").arg(date));
+    total.addSql(QStringLiteral(" GROUP BY s_akod"));
+    bindPeriod(total);
+    total.open();
+    m_total = ::totalText(total, QStringLiteral("m_osszesen"));
+
+    Query& products = rows();
+    products.close();
+    products.clearSql();
+    products.addSql(QStringLiteral(
+        "SELECT s_megnevezes, SUM(s_netto) AS mennyiseg, SUM(s_vetelar) AS kifizetett"));
+    products.addSql(QStringLiteral("  FROM fjsor JOIN fjfej ON s_bszam = f_bszam"));
+    products.addSql(QStringLiteral("  LEFT JOIN ostermelo ON f_ostermkod = o_kod"));
+    products.addSql(
+        QStringLiteral(" WHERE (%1 >= :p1) AND (%1 <= :p2) AND (f_akod = :p3)").arg(date));
+    products.addSql(QStringLiteral(" GROUP BY s_megnevezes ORDER BY s_megnevezes"));
+    bindPeriod(products);
+    products.open();
+    openProductLines();
+}
+
+void TForm13::openProductLines() {
+    const QString date = m_dateChoice->column();
+    Query& lines = data().query("ZQ21");
+    lines.close();
+    lines.clearSql();
+    lines.addSql(QStringLiteral("SELECT * FROM fjsor LEFT JOIN fjfej ON s_bszam = f_bszam"));
+    lines.addSql(QStringLiteral("  LEFT JOIN ostermelo ON f_ostermkod = o_kod"));
+    // A NULL name is a group of its own too, so its lines print under it. The lines are found by
+    // name and each header by its number alone: the header's filters are written as expressions,
+    // since an index on the buyer or the date would be read whole again for every line.
+    lines.addSql(QStringLiteral(" WHERE (s_megnevezes IS NOT DISTINCT FROM :p0)"));
+    lines.addSql(
+        QStringLiteral("   AND (%1 + 0 >= :p1) AND (%1 + 0 <= :p2) AND (f_akod || '' = :p3)")
+            .arg(date));
+    lines.addSql(QStringLiteral(" ORDER BY %1, s_bszam, id_fjsor").arg(date));
+    bindKey(lines, QStringLiteral("p0"), rows().value(QStringLiteral("s_megnevezes")));
+    lines.bindDate(QStringLiteral("p1"), m_period->from());
+    lines.bindDate(QStringLiteral("p2"), m_period->to());
+    lines.bindText(QStringLiteral("p3"), run().buyerCode);
+    lines.open();
+}
+
+void TForm13::print() {
+    openCurrentBuyer(app());
+    QVariantMap& v = data().reportVariables();
+    v[QStringLiteral("v_osszesen")] = m_total;
+    v[QStringLiteral("v_tol")] = m_period->fromText();
+    v[QStringLiteral("v_ig")] = m_period->toText();
+    v[QStringLiteral("v_sorrend")] = QStringLiteral("Termékenként");
+    v[QStringLiteral("v_datum")] = m_dateChoice->printed();
+
+    Query& products = rows();
+    Query& lines = data().query("ZQ21");
+    const auto productChanged = [this, &products] {
+        if (!products.eof()) openProductLines();
+    };
+    ScopedUserDatasets datasets(data());
+    datasets.set(QStringLiteral("frUserDataset1"),
+                 {[&products, productChanged] {
+                      if (products.active()) products.first();
+                      productChanged();
+                  },
+                  [&products, productChanged] {
+                      if (products.active()) products.next();
+                      productChanged();
+                  },
+                  [&products] { return !products.active() || products.eof(); }});
+    datasets.set(QStringLiteral("frUserDataset2"), queryRoutines(lines));
+    reportRequest(app(), ReportComponent::frNyomtat, QStringLiteral("FjLista5.frf"), false);
+}

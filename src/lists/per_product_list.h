@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+#include "core/list_screen.h"
+
+class DateChoice;
+
+// Per-product list "Termékenkénti lista": quantity and purchase price per product name over the
+// period, then the lines of each product, printed as FjLista5.
+class TForm13 : public ListScreen {
+    Q_OBJECT
+public:
+    explicit TForm13(App& app, QWidget* parent = nullptr);
+
+    QString totalText() const { return m_total; }
+
+protected:
+    void onShow() override;
+    void collect() override;
+    void print() override;
+
+private:
+    void periodChanged();
+    // The lines of the current product of ZQ20 into ZQ21.
+    void openProductLines();
+
+    PeriodFields* m_period = nullptr;
+    DateChoice* m_dateChoice = nullptr;
+    QString m_total = QStringLiteral("0");
+};

@@ -1,0 +1,189 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDateEdit>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTest>
+
+#include "core/clock.h"
+#include "core/list_screen.h"
+#include "core/query_model.h"
+#include "lists/itemised_list.h"
+#include "lists/per_producer_list.h"
+#include "lists/per_product_list.h"
+#include "lists_helpers.h"
+
+namespace {
+
+const QDate yearStart(2025, 1, 1);
+const QDate yearEnd(2025, 12, 31);
+
+class PeriodLists : public ::testing::Test {
+protected:
+    PeriodLists() {
+        seedYear(f);
+        f.chooseBuyer();
+        for (const char* name : {"FjLista4.frf", "FjLista5.frf", "FjLista8.frf"}) {
+            installTemplate(f, QString::fromLatin1(name));
+        }
+    }
+    Query& zq(const char* name) { return f.data().query(name); }
+    void choose(QWidget& screen, const QString& caption) {
+        for (QRadioButton* r : screen.findChildren<QRadioButton*>()) {
+            if (r->text() == caption) r->click();
+        }
+    }
+
+    AppFixture f;
+};
+
+TEST_F(PeriodLists, OpenOnTheCurrentYearWithPrintingDisabledUntilACollection) {
+    setClockForTests(QDateTime(QDate(2025, 6, 15), QTime(10, 0)));
+    TForm12 screen(f.app());
+    setClockForTests({});
+    screen.show();
+    EXPECT_EQ(screen.findChild<QDateEdit*>("fromDate")->date(), yearStart);
+    EXPECT_EQ(screen.findChild<QDateEdit*>("toDate")->date(), yearEnd);
+    const int year = yearStart.year();
+    EXPECT_FALSE(enabled(screen, "Nyomtatás"));
+    click(screen, "Kigyüjtés");
+    EXPECT_TRUE(enabled(screen, "Nyomtatás"));
+    screen.findChild<QDateEdit*>("toDate")->setDate(QDate(year, 6, 30));
+    EXPECT_FALSE(enabled(screen, "Nyomtatás")) << "a date change";
+    click(screen, "Kigyüjtés");
+    choose(screen, "Termék");
+    EXPECT_FALSE(enabled(screen, "Nyomtatás")) << "an order choice";
+    EXPECT_TRUE(f.ui.errors.isEmpty());
+}
+
+TEST_F(PeriodLists, ItemisedListTakesTheFiveOrdersAndItsTotal) {
+    TForm12 screen(f.app());
+    screen.show();
+    setPeriod(screen, yearStart, yearEnd);
+    const std::pair<const char*, QStringList> orders[] = {
+        // NULL names (the deleted producer) sort first.
+        {"Östermelö",
+         {"10000007", "10000001", "10000005", "10000006", "10000002", "10000002", "10000003"}},
+        {"Fiz.dátum",
+         {"10000001", "10000002", "10000002", "10000005", "10000006", "10000003", "10000007"}},
+        {"Fjegy",
+         {"10000001", "10000002", "10000002", "10000003", "10000005", "10000006", "10000007"}},
+        // Names compare by their bytes: "búza" and "Árpa" after the capitals.
+        {"Termék",
+         {"10000001", "10000003", "10000005", "10000005", "10000007", "10000002", "10000002"}},
+        {"Felv.dátum",
+         {"10000001", "10000002", "10000002", "10000005", "10000006", "10000003", "10000007"}},
+    };
+    for (const auto& [order, numbers] : orders) {
+        choose(screen, QString::fromUtf8(order));
+        click(screen, "Kigyüjtés");
+        QStringList actual = column(zq("ZQ20"), "s_bszam");
+        // A ticket and its voiding line tie on product and producer.
+        if (QString::fromUtf8(order) == "Termék") actual.replaceInStrings("10000006", "10000005");
+        EXPECT_EQ(actual, numbers) << order;
+    }
+    // 56000 + 10192 + 13524 + 29120 + 3360 - 3360 + 6720
+    EXPECT_EQ(screen.totalText(), "115556");
+    auto* model = qobject_cast<QueryModel*>(screen.findChild<QTableView*>("gridZQ20")->model());
+    ASSERT_NE(model, nullptr);
+    EXPECT_EQ(model->headerData(2, Qt::Horizontal).toString(), "Mennyiség");
+    EXPECT_EQ(model->data(model->index(0, 2)).toString(), "1000") << "S_BRUTTO of 10000001";
+
+    choose(screen, QStringLiteral("Fjegy"));
+    click(screen, "Kigyüjtés");
+    click(screen, "Nyomtatás");
+    ASSERT_EQ(f.ui.reports.size(), 1);
+    const ReportJob& job = f.ui.reports.first();
+    EXPECT_EQ(job.templateFile, "FjLista4.frf");
+    EXPECT_TRUE(job.landscape);
+    EXPECT_EQ(job.variables.value("v_sorrend").toString(), "fjegy szám");
+    EXPECT_EQ(job.variables.value("v_tol").toString(), "2025.01.01");
+    EXPECT_EQ(job.variables.value("v_osszesen").toString(), "115556");
+    expectGolden(job, "FjLista4.txt");
+}
+
+TEST_F(PeriodLists, AnEmptyPeriodGivesAnEmptyListAndTotalZero) {
+    TForm12 itemised(f.app());
+    itemised.show();
+    setPeriod(itemised, yearEnd, yearStart);  // from after to: nothing, no check
+    click(itemised, "Kigyüjtés");
+    EXPECT_EQ(itemised.totalText(), "0");
+    EXPECT_TRUE(zq("ZQ20").isEmpty());
+    EXPECT_TRUE(enabled(itemised, "Nyomtatás"));
+
+    TForm19 producers(f.app());
+    producers.show();
+    setPeriod(producers, QDate(2024, 1, 1), QDate(2024, 12, 31));
+    click(producers, "Kigyüjtés");
+    EXPECT_EQ(producers.totalText(), "0");
+    click(producers, "Nyomtatás");
+    ASSERT_EQ(f.ui.reports.size(), 1);
+    EXPECT_FALSE(f.ui.reports.first().pageTexts.join("").contains("Őstermelő összesen"));
+    EXPECT_TRUE(f.ui.errors.isEmpty());
+}
+
+TEST_F(PeriodLists, PerProductGroupsByTheWrittenNameAndTheChosenDate) {
+    TForm13 screen(f.app());
+    screen.show();
+    EXPECT_FALSE(zq("ZQ20").active()) << "opening empties the grid";
+    setPeriod(screen, yearStart, QDate(2025, 6, 30));
+    click(screen, "Kigyüjtés");
+    // Paid on 3 July: out with the payment date.
+    EXPECT_EQ(column(zq("ZQ20"), "s_megnevezes"),
+              (QStringList{"Búza", "Kukorica", "búza", "Árpa"}));
+    EXPECT_EQ(column(zq("ZQ20"), "mennyiseg"), (QStringList{"1000", "0", "200", "300"}));
+    EXPECT_EQ(screen.totalText(), "79716");
+
+    choose(screen, "Felvásárlási dátum");
+    EXPECT_FALSE(zq("ZQ20").active()) << "a new date choice empties the grid";
+    EXPECT_FALSE(enabled(screen, "Nyomtatás"));
+    click(screen, "Kigyüjtés");
+    // Bought on 30 June: in with the purchase date.
+    EXPECT_EQ(column(zq("ZQ20"), "mennyiseg").first(), "1500");
+    EXPECT_EQ(screen.totalText(), "108836");
+
+    click(screen, "Nyomtatás");
+    ASSERT_EQ(f.ui.reports.size(), 1);
+    const ReportJob& job = f.ui.reports.first();
+    EXPECT_FALSE(job.landscape);
+    EXPECT_EQ(job.variables.value("v_datum").toString(), "Felvásárlási ");
+    EXPECT_EQ(job.variables.value("v_sorrend").toString(), "Termékenként");
+    expectGolden(job, "FjLista5.txt");
+    EXPECT_TRUE(f.data().userDatasets().empty()) << "no routine outlives the print";
+}
+
+TEST_F(PeriodLists, PerProducerGroupsKeepTheLinesOfADeletedProducer) {
+    TForm19 screen(f.app());
+    screen.show();
+    setPeriod(screen, yearStart, yearEnd);
+    click(screen, "Kigyüjtés");
+    EXPECT_EQ(column(zq("ZQ20"), "o_kod"), (QStringList{"1", "2", "3", "9"}));
+    EXPECT_EQ(column(zq("ZQ20"), "nevosszesen"), (QStringList{"56000", "23716", "29120", "6720"}));
+    EXPECT_EQ(screen.totalText(), "115556");
+    click(screen, "Nyomtatás");
+    ASSERT_EQ(f.ui.reports.size(), 1);
+    const ReportJob& job = f.ui.reports.first();
+    EXPECT_EQ(job.templateFile, "FjLista8.frf");
+    EXPECT_EQ(job.variables.value("v_sorrend").toString(), " Östermelönként ");
+    EXPECT_TRUE(job.pageTexts.join("\n").contains("Napraforgó")) << "the deleted producer's line";
+    expectGolden(job, "FjLista8.txt");
+    EXPECT_TRUE(f.data().userDatasets().empty());
+}
+
+TEST_F(PeriodLists, EnterMovesThroughTheDatesOnTheItemisedList) {
+    TForm12 screen(f.app());
+    screen.show();
+    screen.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&screen));
+    auto* from = screen.findChild<QDateEdit*>("fromDate");
+    auto* to = screen.findChild<QDateEdit*>("toDate");
+    from->setFocus();
+    QTest::keyClick(from, Qt::Key_Return);
+    EXPECT_TRUE(to->hasFocus());
+    QTest::keyClick(to, Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_TRUE(from->hasFocus());
+    EXPECT_TRUE(screen.isVisible()) << "Enter never closes the screen";
+}
+
+}  // namespace
