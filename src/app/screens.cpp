@@ -8,6 +8,10 @@
 #include "declaration/merge_screen.h"
 #include "exchange/audit_xml_screen.h"
 #include "exchange/inventory_xml_screen.h"
+#include "exchange/old_import.h"
+#include "exchange/producer_import.h"
+#include "exchange/spreadsheet_export.h"
+#include "exchange/text_export.h"
 #include "lists/cash_daily_list.h"
 #include "lists/contract_print.h"
 #include "lists/itemised_list.h"
@@ -102,4 +106,13 @@ void wireScreens(MainWindow& window, App& app) {
         TForm17 screen(app);
         if (screen.fill()) app.ui().showModal(screen);
     });
+    window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Fjegy excel táblába"),
+                     [&app] { openScreen<TForm20>(app); });
+    window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Adat export"),
+                     [&app] { openScreen<TForm29>(app); });
+    window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Régiből import"),
+                     [&app] { openScreen<TForm25>(app); });
+    window.setScreen(QStringLiteral("Segédlet"),
+                     QStringLiteral("Östermelö import excelböl (*.csv)"),
+                     [&app] { openScreen<TForm34>(app); });
 }
