@@ -192,6 +192,10 @@ void TForm10::save() {
     const auto text = [this](const char* name) {
         return m_fields.value(QString::fromLatin1(name))->text();
     };
+    // A line of a saved ticket that is being changed is committed with the ticket's header on
+    // its "OK": committed alone, a crash before that left the header's amounts behind its lines.
+    const bool lineOfSavedTicket =
+        run().ticketEntryMode == QStringLiteral("Felvásárlási jegy módositás");
     const bool written = runWrite(
         app(), QStringLiteral("Hiba105: az INSERT vagy UPDATE közben a terméksorban!"),
         add ? QStringLiteral("Hiba103: Új, INSERT a fjsorban ")
@@ -231,7 +235,8 @@ void TForm10::save() {
             q.bindNumber("p10", weightDeduction);
             q.bindText("p11", text("S_BIZONYLAT"));
             q.execSql();
-        });
+        },
+        !lineOfSavedTicket);
     // The ticket's lines come back whatever happened (a rollback closes them); a failed write
     // keeps this screen open with the typed line.
     reloadLines(lineId);
