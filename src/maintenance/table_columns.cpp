@@ -48,7 +48,9 @@ TableColumn describe(const Cursor& row) {
                 c.scale = scale;
                 const int declared = static_cast<int>(row.current(4).asInteger());
                 c.precision = declared > 0 ? declared
-                                           : (type == bigintType ? 18 : type == integerType ? 9 : 4);
+                                           : (type == bigintType    ? 18
+                                              : type == integerType ? 9
+                                                                    : 4);
             } else {
                 c.kind = TableColumn::Kind::Integer;
                 c.minimum = type == smallintType  ? std::numeric_limits<qint16>::min()
@@ -111,7 +113,8 @@ QList<TableColumn> readTableColumns(Database& db, const QString& table) {
             "f.RDB$FIELD_PRECISION, f.RDB$CHARACTER_LENGTH, "
             "CASE WHEN f.RDB$COMPUTED_BLR IS NULL THEN 0 ELSE 1 END, "
             "CASE WHEN rf.RDB$IDENTITY_TYPE IS NULL THEN 0 ELSE 1 END "
-            "FROM RDB$RELATION_FIELDS rf JOIN RDB$FIELDS f ON f.RDB$FIELD_NAME = rf.RDB$FIELD_SOURCE "
+            "FROM RDB$RELATION_FIELDS rf JOIN RDB$FIELDS f ON f.RDB$FIELD_NAME = "
+            "rf.RDB$FIELD_SOURCE "
             "WHERE rf.RDB$RELATION_NAME = ? ORDER BY rf.RDB$FIELD_POSITION"),
         {Value::text(table)});
     QList<TableColumn> columns;

@@ -12,9 +12,9 @@ struct TableColumn {
     enum class Kind { Text, Integer, Decimal, Real, Date, Other };
     QString name;
     Kind kind = Kind::Other;
-    int length = 0;     // characters of a text column; 0: no limit (text blob)
-    int scale = 0;      // decimals of a decimal column
-    int precision = 0;  // digits of a decimal column
+    int length = 0;      // characters of a text column; 0: no limit (text blob)
+    int scale = 0;       // decimals of a decimal column
+    int precision = 0;   // digits of a decimal column
     qint64 minimum = 0;  // range of an integer column
     qint64 maximum = 0;
     bool computed = false;

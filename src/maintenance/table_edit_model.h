@@ -21,7 +21,7 @@ public:
     struct Pending {
         State state = State::Browse;
         int row = -1;
-        Value key;                        // the row's identity value (Edit)
+        Value key;                       // the row's identity value (Edit)
         QMap<QString, QString> changes;  // column -> typed text
     };
 

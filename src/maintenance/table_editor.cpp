@@ -36,12 +36,12 @@ const char* const tabCaptions[6] = {"FjFej", "FjSor", "Ostermelo", "Termek", "So
 
 // The producer grid shows these columns, those of them the database has.
 const char* const producerColumns[] = {
-    "ID_OSTERMELO", "O_KOD",      "O_NEV",     "O_IRSZAM",   "O_HELYSEGNEV", "O_UTCA",
-    "O_ADOAZON",    "O_IGSZAM",   "O_REGSZAM", "O_SZJA",     "O_SZULHELY",   "O_SZIDO",
-    "O_ANYJA",      "O_CSGAZD",   "O_NEME",    "O_SZULNEV",  "O_TAJ",        "O_ADOSZAM",
-    "O_BANKSZLA",   "O_ERVKELT",  "O_AKOD",    "O_MUVKTG",   "O_MNYPTAG",    "O_BETETLAP",
-    "O_KAMARA",     "O_FELIR",    "O_KERULET", "O_JELLEG",   "O_HAZSZAM",    "O_EPULET",
-    "O_LEPCSO",     "O_SZINT",    "O_AJTO",    "O_FHAT",     "O_KOZADOSZAM", "O_FELJEGYZ",
+    "ID_OSTERMELO", "O_KOD",      "O_NEV",     "O_IRSZAM",  "O_HELYSEGNEV", "O_UTCA",
+    "O_ADOAZON",    "O_IGSZAM",   "O_REGSZAM", "O_SZJA",    "O_SZULHELY",   "O_SZIDO",
+    "O_ANYJA",      "O_CSGAZD",   "O_NEME",    "O_SZULNEV", "O_TAJ",        "O_ADOSZAM",
+    "O_BANKSZLA",   "O_ERVKELT",  "O_AKOD",    "O_MUVKTG",  "O_MNYPTAG",    "O_BETETLAP",
+    "O_KAMARA",     "O_FELIR",    "O_KERULET", "O_JELLEG",  "O_HAZSZAM",    "O_EPULET",
+    "O_LEPCSO",     "O_SZINT",    "O_AJTO",    "O_FHAT",    "O_KOZADOSZAM", "O_FELJEGYZ",
     "O_IGSZAM1",    "O_ERVKELT1", "O_CSGAZD1"};
 // The sequence-number grid shows these.
 const char* const sequenceColumns[] = {"ID_SORSZAM", "A_FJBSZAM", "A_AKOD"};
@@ -51,8 +51,7 @@ const QString pendingFirst =
 
 // A column name as an SQL identifier; the names come from the database's own catalogue.
 QString identifier(const QString& name) {
-    return QLatin1Char('"') + QString(name).replace('"', QStringLiteral("\"\"")) +
-           QLatin1Char('"');
+    return QLatin1Char('"') + QString(name).replace('"', QStringLiteral("\"\"")) + QLatin1Char('"');
 }
 }  // namespace
 
@@ -351,8 +350,8 @@ void TForm22::insertRow(int page) {
 
 void TForm22::editRow(int page) {
     Page& p = m_pages[page];
-    const int row = p.grid->currentIndex().isValid() ? p.grid->currentIndex().row()
-                                                     : p.model->query().recNo();
+    const int row =
+        p.grid->currentIndex().isValid() ? p.grid->currentIndex().row() : p.model->query().recNo();
     if (!p.model->writable() || row < 0) return;
     if (!p.model->startEdit(row)) {
         ui().message(pendingFirst);

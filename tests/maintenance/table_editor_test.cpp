@@ -314,3 +314,26 @@ TEST(TableEditor, AnOlderDatabaseShowsOnlyItsColumns) {
     }
     QDir::setCurrent(previous);
 }
+
+TEST(TableEditor, ARowTheDatabaseRefusesStaysToBeCorrected) {
+    AppFixture f;
+    f.exec("CREATE UNIQUE INDEX termek_kod_test ON termek (t_kod)");
+    f.exec("INSERT INTO termek (t_kod) VALUES ('A')");
+    TForm22 screen(f.app());
+    screen.show();
+    answerCode(f.ui, "581926047");
+    button(screen, "Szerkeszt")->click();
+    Grid termek{screen, 4};
+    termek.press("insert");
+    EXPECT_TRUE(termek.type(1, "T_KOD", "A"));
+    termek.press("post");
+    ASSERT_EQ(f.ui.errors.size(), 1);
+    EXPECT_TRUE(f.ui.errors[0].contains("TERMEK_KOD_TEST")) << f.ui.errors[0].toStdString();
+    EXPECT_EQ(termek.model()->headerData(1, Qt::Vertical).toString(), "*");
+    // Corrected, it posts.
+    EXPECT_TRUE(termek.type(1, "T_KOD", "B"));
+    termek.press("post");
+    EXPECT_EQ(f.ui.errors.size(), 1);
+    EXPECT_EQ(f.scalar("SELECT COUNT(*) || MAX(t_kod) FROM termek"), "2B");
+    EXPECT_EQ(termek.model()->rowCount(), 2);
+}
