@@ -176,11 +176,7 @@ void TForm22::setReadOnly(int count, bool readOnly) {
         t.query->close();
         t.readOnly = readOnly;
     }
-    for (int n = 1; n <= count; ++n) {
-        TableView& t = data().table(n);
-        t.query->setSql(QStringLiteral("SELECT * FROM ") + t.table);
-        t.query->open();
-    }
+    for (int n = 1; n <= count; ++n) data().openTableView(n);
     updateEditing();
 }
 
@@ -320,9 +316,14 @@ void TForm22::reopenTables(int page, const Value& key, int row) {
     data().openTableViews();
     for (int i = 0; i < 6; ++i) {
         Query& q = m_pages[i].model->query();
-        if (i == page && !key.isNull() &&
-            q.locate(m_pages[i].model->keyColumn(), key.asText(), false, false))
-            continue;
+        if (i == page && !key.isNull()) {
+            // A changed row keeps its place and a new one comes last, where `row` points; only
+            // otherwise is the table searched.
+            const QString keyColumn = m_pages[i].model->keyColumn();
+            q.moveTo(row);
+            if (q.recNo() == row && q.text(keyColumn) == key.asText()) continue;
+            if (q.locate(keyColumn, key.asText(), false, false)) continue;
+        }
         const int target = i == page ? row : rows[i];
         if (target <= 0) continue;
         q.moveTo(target);

@@ -337,3 +337,32 @@ TEST(TableEditor, ARowTheDatabaseRefusesStaysToBeCorrected) {
     EXPECT_EQ(f.scalar("SELECT COUNT(*) || MAX(t_kod) FROM termek"), "2B");
     EXPECT_EQ(termek.model()->rowCount(), 2);
 }
+
+TEST(TableEditor, APostedRowStaysCurrentInALongTable) {
+    AppFixture f;
+    f.exec(
+        "INSERT INTO termek (t_kod) WITH RECURSIVE n AS (SELECT 1 AS i FROM rdb$database "
+        "UNION ALL SELECT i + 1 FROM n WHERE i < 300) SELECT i FROM n");
+    f.exec("DELETE FROM termek WHERE t_kod = '150'");
+    TForm22 screen(f.app());
+    screen.show();
+    answerCode(f.ui, "581926047");
+    button(screen, "Szerkeszt")->click();
+    Grid termek{screen, 4};
+    termek.press("last");
+    const int last = termek.grid()->currentIndex().row();
+    ASSERT_EQ(last, 298);
+    EXPECT_TRUE(termek.type(last, "T_MEGNEVEZES", "Utolsó"));
+    termek.press("post");
+    EXPECT_EQ(termek.grid()->currentIndex().row(), last);
+    EXPECT_EQ(termek.model()->data(termek.model()->index(last, termek.column("T_MEGNEVEZES"))),
+              "Utolsó");
+
+    termek.press("insert");
+    EXPECT_TRUE(termek.type(299, "T_KOD", "301"));
+    termek.press("post");
+    EXPECT_TRUE(f.ui.messages.isEmpty()) << f.ui.messages.join("\n").toStdString();
+    const QModelIndex current = termek.grid()->currentIndex();
+    EXPECT_EQ(termek.model()->data(current.siblingAtColumn(termek.column("T_KOD"))), "301");
+    EXPECT_EQ(termek.model()->rowCount(), 300);
+}
