@@ -53,6 +53,21 @@ bool namesMissingFile(IStatus* status) {
     return false;
 }
 
+// Whether the engine's error is the server's refusal of the user name and password.
+bool refusesLogin(IStatus* status) {
+    const intptr_t* v = status->getErrors();
+    while (v && *v != isc_arg_end) {
+        const intptr_t kind = *v++;
+        if (kind == isc_arg_cstring) {
+            v += 2;
+            continue;
+        }
+        if (kind == isc_arg_gds && *v == isc_login) return true;
+        ++v;
+    }
+    return false;
+}
+
 // Runs a Firebird call; its FbException becomes a DbError.
 template <class Fn>
 auto call(Fn&& fn) -> decltype(fn(std::declval<ThrowStatusWrapper*>())) {
@@ -402,6 +417,7 @@ void Database::attach(const QString& path, const QString& user, const QString& p
         } catch (const FbException& e) {
             dpb->dispose();
             if (namesMissingFile(e.getStatus())) throw DatabaseMissing(statusText(e.getStatus()));
+            if (refusesLogin(e.getStatus())) throw LoginRefused(statusText(e.getStatus()));
             throw;
         } catch (...) {
             dpb->dispose();
