@@ -45,14 +45,15 @@ void streamBackup(IMaster* master, ThrowStatusWrapper* s, const ServerName& wher
         provider->release();
     };
     try {
+        attach->insertTag(s, isc_spb_utf8_filename);  // the strings are UTF-8, as at attach
         attach->insertString(s, isc_spb_user_name, user.toUtf8().constData());
         attach->insertString(s, isc_spb_password, password.toUtf8().constData());
-        const QByteArray manager = where.serviceManager.toLocal8Bit();
+        const QByteArray manager = where.serviceManager.toUtf8();
         service = provider->attachServiceManager(s, manager.constData(),
                                                  attach->getBufferLength(s), attach->getBuffer(s));
         start = util->getXpbBuilder(s, IXpbBuilder::SPB_START, nullptr, 0);
         start->insertTag(s, isc_action_svc_backup);
-        start->insertString(s, isc_spb_dbname, where.database.toLocal8Bit().constData());
+        start->insertString(s, isc_spb_dbname, where.database.toUtf8().constData());
         start->insertString(s, isc_spb_bkp_file, "stdout");
         service->start(s, start->getBufferLength(s), start->getBuffer(s));
 

@@ -252,7 +252,7 @@ TEST_F(Server, BackupStreamedByTheServerAndRestored) {
         const char* message;
     };
     const Refusal refusals[] = {
-        {"wrong password", "SYSDBA", "rossz", target.filePath("a.FBK"),
+        {"wrong password", "SYSDBA", "rossz jelszó", target.filePath("a.FBK"),
          "Hiba359: Az adatbázis mentése a szerveren nem sikerült."},
         {"missing folder", "SYSDBA", FirebirdServer::password, target.filePath("nincs/a.FBK"),
          "Hiba351: A \"Hová\" könyvtár nem létezik: "},
