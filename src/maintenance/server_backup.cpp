@@ -49,8 +49,8 @@ void streamBackup(IMaster* master, ThrowStatusWrapper* s, const ServerName& wher
         attach->insertString(s, isc_spb_user_name, user.toUtf8().constData());
         attach->insertString(s, isc_spb_password, password.toUtf8().constData());
         const QByteArray manager = where.serviceManager.toUtf8();
-        service = provider->attachServiceManager(s, manager.constData(),
-                                                 attach->getBufferLength(s), attach->getBuffer(s));
+        service = provider->attachServiceManager(s, manager.constData(), attach->getBufferLength(s),
+                                                 attach->getBuffer(s));
         start = util->getXpbBuilder(s, IXpbBuilder::SPB_START, nullptr, 0);
         start->insertTag(s, isc_action_svc_backup);
         start->insertString(s, isc_spb_dbname, where.database.toUtf8().constData());

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 
+#include "../tickets/ticket_test_support.h"
 #include "core/clock.h"
 #include "core/main_window.h"
 #include "core/startup.h"
@@ -22,7 +23,6 @@
 #include "support/firebird_server.h"
 #include "tickets/ticket_entry.h"
 #include "tickets/ticket_list.h"
-#include "../tickets/ticket_test_support.h"
 
 using namespace tickets_test;
 
@@ -256,8 +256,8 @@ TEST_F(Server, BackupStreamedByTheServerAndRestored) {
          "Hiba359: Az adatbázis mentése a szerveren nem sikerült."},
         {"missing folder", "SYSDBA", FirebirdServer::password, target.filePath("nincs/a.FBK"),
          "Hiba351: A \"Hová\" könyvtár nem létezik: "},
-        {"name taken", "SYSDBA", FirebirdServer::password,
-         target.filePath("2024_03_15_14_05.FBK"), "Hiba352: Ilyen nevü mentés már van"},
+        {"name taken", "SYSDBA", FirebirdServer::password, target.filePath("2024_03_15_14_05.FBK"),
+         "Hiba352: Ilyen nevü mentés már van"},
     };
     for (const Refusal& r : refusals) {
         SCOPED_TRACE(r.name);

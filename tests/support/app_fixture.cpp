@@ -6,8 +6,7 @@
 
 AppFixture::AppFixture(bool withDemo) : AppFixture(withDemo, {}) {}
 
-AppFixture::AppFixture(bool withDemo,
-                       const std::function<void(const QString& folder)>& beforeStart)
+AppFixture::AppFixture(bool withDemo, const std::function<void(const QString& folder)>& beforeStart)
     : m_previous(QDir::currentPath()) {
     createDatabase(m_dir.path(), withDemo);
     QDir::setCurrent(m_dir.path());

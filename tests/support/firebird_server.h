@@ -35,6 +35,6 @@ private:
 };
 
 // Skips the test, loudly, when the server is not there.
-#define REQUIRE_SERVER(server)                                                         \
-    if (!(server).running())                                                           \
+#define REQUIRE_SERVER(server) \
+    if (!(server).running())   \
     GTEST_SKIP() << "No private Firebird server: " << (server).error().toStdString()
