@@ -54,19 +54,34 @@ public:
                     m_index[c] = f;
         }
     }
-    void setPacked(const QByteArray* packed) { m_packed = packed; }
+    // Every section reads the same few columns: each is unpacked once per row, when first read.
+    void setPacked(const QByteArray* packed) {
+        m_packed = packed;
+        m_read.fill(false);
+    }
 
-    Value value(Column c) const {
+    const Value& value(Column c) const {
         if (m_index[c] < 0)
             throw AppError(QStringLiteral("ZQ20: A(z) '%1' mező nem található.")
                                .arg(QLatin1String(columnNames[c])));
-        return Cursor::unpack(*m_packed, m_index[c]);
+        if (!m_read[c]) {
+            m_values[c] = Cursor::unpack(*m_packed, m_index[c]);
+            m_texts[c] = m_values[c].asText();
+            m_read[c] = true;
+        }
+        return m_values[c];
     }
-    QString text(Column c) const { return value(c).asText(); }
+    const QString& text(Column c) const {
+        value(c);
+        return m_texts[c];
+    }
 
 private:
     std::array<int, columnCount> m_index{};
     const QByteArray* m_packed = nullptr;
+    mutable std::array<bool, columnCount> m_read{};
+    mutable std::array<Value, columnCount> m_values;
+    mutable std::array<QString, columnCount> m_texts;
 };
 
 // A section appends one finding line (two for the producer's birth date) per failing row.
