@@ -2,8 +2,12 @@
 
 #include <QDir>
 
+#include "core/database_location.h"
 #include "core/errors.h"
+#include "core/login_dialog.h"
 #include "core/paths.h"
+#include "core/settings_file.h"
+#include "core/startup.h"
 #include "core/version.h"
 
 App::App(Ui& ui)
@@ -22,9 +26,40 @@ App::~App() {
 
 std::unique_ptr<App> App::start(Ui& ui) {
     std::unique_ptr<App> app(new App(ui));
-    app->m_data->connect(app->workPath(QString::fromLatin1(TData::databaseFile)));
+    const DatabaseLocation location =
+        databaseLocation(app->m_workFolder, settings::programPath(app->m_run));
+    if (location.server) {
+        app->logIn(location);
+    } else {
+        app->m_data->connect(location.name);
+    }
     app->m_data->openTableViews();
     return app;
+}
+
+void App::logIn(const DatabaseLocation& location) {
+    QString user = location.user;
+    QString password = qEnvironmentVariable("ISC_PASSWORD");
+    QString refusal;
+    bool ask = password.isEmpty();
+    for (;;) {
+        if (ask) {
+            LoginDialog dialog(location.name, user, refusal);
+            if (m_ui.showModal(dialog) != QDialog::Accepted) throw LoginCancelled();
+            user = dialog.user();
+            password = dialog.password();
+        }
+        try {
+            m_data->connectToServer(location.name, user, password);
+            return;
+        } catch (const LoginRefused& e) {
+            refusal = engineReason(e.text());
+            ask = true;
+        } catch (const DatabaseMissing& e) {
+            // On a server the missing file is the server's news: its message goes to the user.
+            throw DbError(e.text());
+        }
+    }
 }
 
 QString App::workPath(const QString& name) const {

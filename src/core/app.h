@@ -7,11 +7,14 @@
 #include "core/tdata.h"
 #include "core/ui.h"
 
+struct DatabaseLocation;
+
 // The running program: data module, run values and the user interface port.
 class App {
 public:
-    // Records the current folder as the working folder, attaches to "termaro.fdb" in it and opens
-    // the table views; throws DbError.
+    // Records the current folder as the working folder, attaches to "termaro.fdb" in it (or to
+    // the database TERMARO_DATABASE or the settings name, see database_location.h) and opens the
+    // table views; throws DbError, or LoginCancelled when the user quits the server's login.
     static std::unique_ptr<App> start(Ui& ui);
     ~App();
 
@@ -37,6 +40,9 @@ public:
 
 private:
     explicit App(Ui& ui);
+    // Attaches to the server with ISC_PASSWORD or the login dialog's answer, asking again with
+    // the server's reason after each refusal.
+    void logIn(const DatabaseLocation& location);
     Ui& m_ui;
     QString m_workFolder;
     RunValues m_run;

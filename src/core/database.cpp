@@ -53,6 +53,21 @@ bool namesMissingFile(IStatus* status) {
     return false;
 }
 
+// Whether the engine's error is the server's refusal of the user name and password.
+bool refusesLogin(IStatus* status) {
+    const intptr_t* v = status->getErrors();
+    while (v && *v != isc_arg_end) {
+        const intptr_t kind = *v++;
+        if (kind == isc_arg_cstring) {
+            v += 2;
+            continue;
+        }
+        if (kind == isc_arg_gds && *v == isc_login) return true;
+        ++v;
+    }
+    return false;
+}
+
 // Runs a Firebird call; its FbException becomes a DbError.
 template <class Fn>
 auto call(Fn&& fn) -> decltype(fn(std::declval<ThrowStatusWrapper*>())) {
@@ -391,17 +406,21 @@ void Database::attach(const QString& path, const QString& user, const QString& p
     call([&](ThrowStatusWrapper* s) {
         IXpbBuilder* dpb =
             m_master->getUtilInterface()->getXpbBuilder(s, IXpbBuilder::DPB, nullptr, 0);
+        // Every string here is UTF-8 (the file name too): the client then converts nothing, so
+        // a password with accents logs in whatever the system's locale is.
+        dpb->insertTag(s, isc_dpb_utf8_filename);
         dpb->insertString(s, isc_dpb_user_name, user.toUtf8().constData());
         dpb->insertString(s, isc_dpb_password, password.toUtf8().constData());
         dpb->insertString(s, isc_dpb_lc_ctype, charset.toUtf8().constData());
         dpb->insertInt(s, isc_dpb_sql_dialect, dialect);
         if (!m_provider) m_provider = m_master->getDispatcher();
         try {
-            m_attachment = m_provider->attachDatabase(s, path.toLocal8Bit().constData(),
+            m_attachment = m_provider->attachDatabase(s, path.toUtf8().constData(),
                                                       dpb->getBufferLength(s), dpb->getBuffer(s));
         } catch (const FbException& e) {
             dpb->dispose();
             if (namesMissingFile(e.getStatus())) throw DatabaseMissing(statusText(e.getStatus()));
+            if (refusesLogin(e.getStatus())) throw LoginRefused(statusText(e.getStatus()));
             throw;
         } catch (...) {
             dpb->dispose();

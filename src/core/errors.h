@@ -25,6 +25,18 @@ public:
     using DbError::DbError;
 };
 
+// The server refused the login (unknown user or wrong password); carries the server's text.
+class LoginRefused : public DbError {
+public:
+    using DbError::DbError;
+};
+
+// The user chose "Kilépés" at the server login: the program ends without a further message.
+class LoginCancelled : public AppError {
+public:
+    LoginCancelled() : AppError(QStringLiteral("A bejelentkezés megszakítva.")) {}
+};
+
 // A text that does not convert to the number or date a step needs.
 class ConversionError : public AppError {
 public:

@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QStatusBar>
 
 #include "core/app.h"
 #include "core/guard.h"
@@ -89,6 +90,14 @@ MainWindow::MainWindow(App& app, QWidget* parent) : QMainWindow(parent), m_app(a
         move(screen->availableGeometry().center() - rect().center());
     }
     m_app.setBuyerChosenHandler([this] { buyerChosen(); });
+    if (m_app.data().onServer()) {
+        // Several desks share a server's database: the status line says which one is open.
+        auto* database = new QLabel(QStringLiteral("Adatbázis: %1 (%2)")
+                                        .arg(m_app.data().databasePath(), m_app.data().loginUser()),
+                                    this);
+        database->setObjectName(QStringLiteral("databaseLabel"));
+        statusBar()->addPermanentWidget(database, 1);
+    }
     setScreen(QStringLiteral("Kilépés"), {}, [this] { close(); });
 }
 

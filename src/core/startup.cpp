@@ -50,6 +50,8 @@ std::unique_ptr<App> startProgram(Ui& ui) {
         QStringLiteral("Az adatbáziskezelöt nem találja.\rA program müködéséhez szükséges.");
     try {
         return App::start(ui);
+    } catch (const LoginCancelled&) {
+        // The user quit at the login: nothing more to say.
     } catch (const DatabaseMissing&) {
         ui.notice(cannotStart);
     } catch (const std::exception& e) {

@@ -35,6 +35,17 @@ TData::~TData() {
 void TData::connect(const QString& path) {
     m_db.attach(path, userName, password, charset);
     m_path = path;
+    m_onServer = false;
+    m_user = QString::fromLatin1(userName);
+    m_password = QString::fromLatin1(password);
+}
+
+void TData::connectToServer(const QString& name, const QString& user, const QString& password) {
+    m_db.attach(name, user, password, charset);
+    m_path = name;
+    m_onServer = true;
+    m_user = user;
+    m_password = password;
 }
 
 void TData::disconnect() {

@@ -38,8 +38,16 @@ public:
     explicit TData(RunValues& run, QObject* parent = nullptr);
     ~TData() override;
 
-    // ZCon1: attaches to `path` (default "termaro.fdb" in the working folder).
+    // ZCon1: attaches to `path` (default "termaro.fdb" in the working folder) with the fixed
+    // login of the embedded engine.
     void connect(const QString& path = databaseFile);
+    // ZCon1 on a Firebird server: `name` in the server's form ("host/port:/path") with the
+    // user's own login. The password stays in memory only, for the server's backup service.
+    void connectToServer(const QString& name, const QString& user, const QString& password);
+    bool onServer() const { return m_onServer; }
+    // The login of the open connection (the fixed one when embedded).
+    QString loginUser() const { return m_user; }
+    QString loginPassword() const { return m_password; }
     void disconnect();
     bool connected() const { return m_db.attached(); }
     // The database the program attached to, as given to connect().
@@ -74,6 +82,9 @@ private:
     RunValues& m_run;
     Database m_db;
     QString m_path;
+    bool m_onServer = false;
+    QString m_user;
+    QString m_password;
     std::map<QString, std::unique_ptr<Query>> m_pool;
     TableView m_tables[6];
     QVariantMap m_reportVariables;

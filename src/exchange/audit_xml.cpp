@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <cmath>
+#include <cstdio>
 #include <map>
 #include <optional>
 
@@ -213,10 +214,10 @@ bool formatAmount(double value, QString& out) {
     const auto whole = static_cast<long long>(cents);
     const unsigned long long magnitude = whole < 0 ? 0ULL - static_cast<unsigned long long>(whole)
                                                    : static_cast<unsigned long long>(whole);
-    out = QStringLiteral("%1%2.%3")
-              .arg(whole < 0 ? QStringLiteral("-") : QString())
-              .arg(magnitude / 100)
-              .arg(magnitude % 100, 2, 10, QLatin1Char('0'));
+    char text[32];
+    const int size = std::snprintf(text, sizeof text, "%s%llu.%02llu", whole < 0 ? "-" : "",
+                                   magnitude / 100, magnitude % 100);
+    out = QString::fromLatin1(text, size);
     return true;
 }
 

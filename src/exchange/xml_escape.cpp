@@ -20,3 +20,22 @@ QString xmlEscape(const QString& text) {
     }
     return out;
 }
+
+void appendXmlEscaped(QByteArray& out, const QString& text) {
+    const QByteArray utf8 = text.toUtf8();
+    for (const char c : utf8) {  // the three are ASCII, never part of a multi-byte sequence
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            default:
+                out += c;
+        }
+    }
+}

@@ -11,6 +11,7 @@
 #include "core/clock.h"
 #include "core/paths.h"
 #include "maintenance/backup.h"
+#include "maintenance/server_backup.h"
 
 namespace {
 const QString defaultTargetFolder = QStringLiteral("c:\\termaro\\ment\\");
@@ -51,9 +52,24 @@ TForm35::TForm35(App& app, QWidget* parent)
     onClick(save, [this] { this->save(); });
 }
 
+QString TForm35::targetFileName() {
+    return data().onServer() ? serverBackupFileName(clockNow()) : backupFileName(clockNow());
+}
+
 void TForm35::onShow() {
-    m_source->setText(QDir::toNativeSeparators(data().databasePath()));
-    m_target->setText(windowsDefaultPath(defaultTargetFolder) + backupFileName(clockNow()));
+    if (data().onServer()) {
+        // The server's backup service reads the database where it lies: the source is the
+        // open database, nothing to pick.
+        m_source->setText(data().databasePath());
+        m_source->setReadOnly(true);
+        if (auto* from = findChild<QPushButton*>(QStringLiteral("Button2"))) {
+            from->setEnabled(false);
+            from->setToolTip(QStringLiteral("A szerveren lévő adatbázis mentése"));
+        }
+    } else {
+        m_source->setText(QDir::toNativeSeparators(data().databasePath()));
+    }
+    m_target->setText(windowsDefaultPath(defaultTargetFolder) + targetFileName());
     m_source->setFocus();
 }
 
@@ -67,21 +83,27 @@ void TForm35::chooseSource() {
 
 void TForm35::chooseTarget() {
     const QFileInfo current(m_target->text());
-    const QString picked = ui().saveFileName(
-        {QStringLiteral("Termaro 2024. évi adatok mentése ide"), current.absolutePath(),
-         current.fileName(), QStringLiteral("Firebird adatbázis (*.fdb *.FDB *.Fdb)")});
+    const QString filter = data().onServer()
+                               ? QStringLiteral("Firebird mentés (*.fbk *.FBK)")
+                               : QStringLiteral("Firebird adatbázis (*.fdb *.FDB *.Fdb)");
+    const QString picked =
+        ui().saveFileName({QStringLiteral("Termaro 2024. évi adatok mentése ide"),
+                           current.absolutePath(), current.fileName(), filter});
     if (picked.isEmpty()) return;
     // The folder the user picked; the name is always the time stamp of now.
     const QFileInfo chosen(picked);
     const QString folder = chosen.isDir() ? chosen.absoluteFilePath() : chosen.absolutePath();
-    m_target->setText(QDir(folder).filePath(backupFileName(clockNow())));
+    m_target->setText(QDir(folder).filePath(targetFileName()));
 }
 
 void TForm35::save() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QString target = QDir::fromNativeSeparators(m_target->text().trimmed());
     const BackupOutcome outcome =
-        backupDatabase(QDir::fromNativeSeparators(m_source->text().trimmed()),
-                       QDir::fromNativeSeparators(m_target->text().trimmed()));
+        data().onServer()
+            ? backupFromServer(data().databasePath(), data().loginUser(), data().loginPassword(),
+                               target)
+            : backupDatabase(QDir::fromNativeSeparators(m_source->text().trimmed()), target);
     QApplication::restoreOverrideCursor();
     if (!outcome.detail.isEmpty()) {
         qWarning("%s: %s", qUtf8Printable(outcome.message), qUtf8Printable(outcome.detail));

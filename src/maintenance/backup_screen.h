@@ -17,6 +17,8 @@ private:
     void chooseSource();
     void chooseTarget();
     void save();
+    // The time-stamped name of a copy made now: a database file, or a server's backup.
+    QString targetFileName();
 
     QLineEdit* m_source = nullptr;  // Edit1
     QLineEdit* m_target = nullptr;  // Edit2

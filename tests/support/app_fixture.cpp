@@ -4,9 +4,13 @@
 
 #include "support/database_fixture.h"
 
-AppFixture::AppFixture(bool withDemo) : m_previous(QDir::currentPath()) {
+AppFixture::AppFixture(bool withDemo) : AppFixture(withDemo, {}) {}
+
+AppFixture::AppFixture(bool withDemo, const std::function<void(const QString& folder)>& beforeStart)
+    : m_previous(QDir::currentPath()) {
     createDatabase(m_dir.path(), withDemo);
     QDir::setCurrent(m_dir.path());
+    if (beforeStart) beforeStart(m_dir.path());
     m_app = App::start(ui);
 }
 

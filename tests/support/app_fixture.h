@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 
 #include "core/app.h"
@@ -12,6 +13,9 @@
 class AppFixture {
 public:
     explicit AppFixture(bool withDemo = false);
+    // `beforeStart` runs with the folder holding the fresh database, before the program starts
+    // (a server test names that database through TERMARO_DATABASE).
+    AppFixture(bool withDemo, const std::function<void(const QString& folder)>& beforeStart);
     ~AppFixture();
 
     QString folder() const { return m_dir.path(); }

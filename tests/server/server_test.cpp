@@ -1,0 +1,271 @@
+// The program on a Firebird server: login (refused, retried, quit), the missing database's
+// notice, a ticket saved through the real screens, and the backup streamed by the server's
+// backup service and restored.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <algorithm>
+
+#include "../tickets/ticket_test_support.h"
+#include "core/clock.h"
+#include "core/main_window.h"
+#include "core/startup.h"
+#include "maintenance/backup_screen.h"
+#include "maintenance/server_backup.h"
+#include "support/app_fixture.h"
+#include "support/database_fixture.h"
+#include "support/firebird_server.h"
+#include "tickets/ticket_entry.h"
+#include "tickets/ticket_list.h"
+
+using namespace tickets_test;
+
+namespace {
+
+const QString cannotStart =
+    QStringLiteral("Az adatbáziskezelöt nem találja.\rA program müködéséhez szükséges.");
+
+// Sets an environment variable for one test and puts the previous value back.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const QString& value)
+        : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_previous(qgetenv(name)) {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value.toUtf8());
+    }
+    ~ScopedEnvironment() {
+        if (m_had)
+            qputenv(m_name, m_previous);
+        else
+            qunsetenv(m_name);
+    }
+
+private:
+    const char* m_name;
+    bool m_had;
+    QByteArray m_previous;
+};
+
+// Every row of a table as packed rows, sorted: two databases hold the same data when equal.
+QList<QByteArray> tableRows(Database& db, const QString& table) {
+    QList<QByteArray> rows;
+    auto cursor = db.open(QStringLiteral("SELECT * FROM ") + table, {});
+    QByteArray row;
+    while (cursor->fetch(row)) rows << row;
+    cursor.reset();
+    db.rollback();
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+const char* const tables[] = {"FJFEJ", "FJSOR", "OSTERMELO", "TERMEK", "SORSZAM", "ATVEVO"};
+
+class Server : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { server = new FirebirdServer; }
+    static void TearDownTestSuite() {
+        delete server;
+        server = nullptr;
+    }
+    void SetUp() override { REQUIRE_SERVER(*server); }
+
+    // A fresh database of this machine named by its server name; the program starts on it.
+    std::unique_ptr<AppFixture> startOnServer(bool withDemo) {
+        return std::make_unique<AppFixture>(withDemo, [this](const QString& folder) {
+            qputenv("TERMARO_DATABASE",
+                    server->databaseName(folder + QStringLiteral("/termaro.fdb")).toUtf8());
+        });
+    }
+
+    static FirebirdServer* server;
+    ScopedEnvironment m_database{"TERMARO_DATABASE", QString()};
+    ScopedEnvironment m_password{"ISC_PASSWORD", QString::fromLatin1(FirebirdServer::password)};
+};
+FirebirdServer* Server::server = nullptr;
+
+}  // namespace
+
+// No password in the environment: the masked login dialog asks; a refusal shows the server's
+// reason and the dialog again; the right password opens the database and the main window's
+// status line names it.
+TEST_F(Server, LoginRefusedThenAccepted) {
+    QTemporaryDir folder;
+    createDatabase(folder.path(), false);
+    const QString name = server->databaseName(folder.filePath("termaro.fdb"));
+    qputenv("TERMARO_DATABASE", name.toUtf8());
+    qunsetenv("ISC_PASSWORD");
+
+    RecordingUi ui;
+    QStringList shown;  // the refusal shown on each opening of the dialog
+    ui.onModal["LoginDialog"] = [&](QDialog& d) {
+        auto* password = d.findChild<QLineEdit*>("password");
+        EXPECT_EQ(password->echoMode(), QLineEdit::Password);
+        EXPECT_EQ(d.findChild<QLineEdit*>("user")->text(), "SYSDBA");
+        EXPECT_EQ(d.findChild<QLabel*>("database")->text(), name);
+        auto* refusal = d.findChild<QLabel*>("refusal");
+        shown << (refusal->isVisibleTo(&d) ? refusal->text() : QString());
+        password->setText(shown.size() == 1 ? "rossz jelszó" : FirebirdServer::password);
+        button(d, "Belépés")->click();
+        return d.result();
+    };
+    std::unique_ptr<App> app = startProgram(ui);
+    ASSERT_NE(app, nullptr) << ui.messages.join('|').toStdString();
+    EXPECT_EQ(ui.messages, QStringList());
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_EQ(shown[0], "");
+    EXPECT_TRUE(shown[1].contains("user name and password are not defined"))
+        << shown[1].toStdString();
+    EXPECT_TRUE(app->data().onServer());
+    EXPECT_EQ(app->data().databasePath(), name);
+
+    MainWindow window(*app);
+    auto* status = window.findChild<QLabel*>("databaseLabel");
+    ASSERT_NE(status, nullptr);
+    EXPECT_TRUE(status->text().contains(name)) << status->text().toStdString();
+}
+
+// A wrong ISC_PASSWORD brings the dialog with the server's reason; "Kilépés" ends the program
+// without a further message. The right one opens without asking.
+TEST_F(Server, EnvironmentPasswordAndQuit) {
+    QTemporaryDir folder;
+    createDatabase(folder.path(), false);
+    qputenv("TERMARO_DATABASE", server->databaseName(folder.filePath("termaro.fdb")).toUtf8());
+
+    qputenv("ISC_PASSWORD", "rossz");
+    RecordingUi refused;
+    QString reason;
+    refused.onModal["LoginDialog"] = [&](QDialog& d) {
+        reason = d.findChild<QLabel*>("refusal")->text();
+        button(d, "Kilépés")->click();
+        return d.result();
+    };
+    EXPECT_EQ(startProgram(refused), nullptr);
+    EXPECT_EQ(refused.messages, QStringList());
+    EXPECT_TRUE(reason.contains("user name and password")) << reason.toStdString();
+
+    qputenv("ISC_PASSWORD", FirebirdServer::password);
+    RecordingUi accepted;
+    int asked = 0;
+    accepted.onModal["LoginDialog"] = [&](QDialog&) { return ++asked, int(QDialog::Rejected); };
+    std::unique_ptr<App> app = startProgram(accepted);
+    EXPECT_NE(app, nullptr);
+    EXPECT_EQ(asked, 0);
+}
+
+// The server has no such database: the notice carries the server's own message.
+TEST_F(Server, MissingDatabaseNamesTheServersMessage) {
+    QTemporaryDir folder;
+    qputenv("TERMARO_DATABASE", server->databaseName(folder.filePath("nincs.fdb")).toUtf8());
+    RecordingUi ui;
+    EXPECT_EQ(startProgram(ui), nullptr);
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_TRUE(ui.messages[0].startsWith(cannotStart + '\r')) << ui.messages[0].toStdString();
+    EXPECT_TRUE(ui.messages[0].contains("nincs.fdb")) << ui.messages[0].toStdString();
+}
+
+// A new ticket through the real screens, written through the server; another connection
+// through the server sees it committed.
+TEST_F(Server, TicketSavedThroughTheServer) {
+    auto f = startOnServer(true);
+    ASSERT_TRUE(f->data().onServer());
+    f->chooseBuyer("1");
+    writeSettings(*f, allVisible);
+    f->run().lastSavedTicketNumber = "20260013";
+    TForm8 list(f->app());
+    list.show();
+    EXPECT_GT(f->data().query("ZQ10").rowCount(), 0);
+
+    f->ui.onModal["TForm9"] = [&f](QDialog& d) {
+        auto& entry = static_cast<TForm9&>(d);
+        pickProducer(*f, "3");
+        entry.producerButton()->click();
+        lineWith(*f, "1", "2");
+        button(d, "Új")->click();
+        button(d, "OK")->click();
+        return d.result();
+    };
+    button(list, "Új")->click();
+    EXPECT_EQ(f->ui.messages, QStringList());
+    EXPECT_EQ(f->data().query("ZQ10").text("f_bszam"), "20260014");
+
+    Database other;
+    other.attach(server->databaseName(f->folder() + "/termaro.fdb"), FirebirdServer::user,
+                 FirebirdServer::password, TData::charset);
+    auto cursor = other.open(
+        "SELECT f.f_sumvar, (SELECT count(*) FROM fjsor s WHERE s.s_bszam = f.f_bszam) "
+        "FROM fjfej f WHERE f.f_bszam = '20260014'",
+        {});
+    QByteArray row;
+    ASSERT_TRUE(cursor->fetch(row));
+    EXPECT_EQ(Cursor::unpack(row, 0).asText(), "166920");  // 2 t wheat at 78 000 with 7 %
+    EXPECT_EQ(Cursor::unpack(row, 1).asText(), "1");
+    EXPECT_EQ(f->scalar("SELECT a_fjbszam FROM sorszam WHERE a_akod = '1'"), "20260014");
+}
+
+// "Adatok mentése" on a server: the server's backup service streams a gbak backup into the
+// chosen folder here; restored, it holds exactly the server's rows. Refusals leave no file.
+TEST_F(Server, BackupStreamedByTheServerAndRestored) {
+    auto f = startOnServer(true);
+    setClockForTests(QDateTime(QDate(2024, 3, 15), QTime(14, 5)));
+    QTemporaryDir target;
+    TForm35 screen(f->app());
+    screen.show();
+    EXPECT_EQ(screen.findChild<QLineEdit*>("Edit1")->text(), f->data().databasePath());
+    EXPECT_FALSE(screen.findChild<QPushButton*>("Button2")->isEnabled());
+    screen.findChild<QLineEdit*>("Edit2")->setText(target.filePath("2024_03_15_14_05.FBK"));
+    button(screen, "Mentés")->click();
+    setClockForTests({});
+    ASSERT_EQ(f->ui.messages,
+              QStringList{"Az adatbázis átmásolva a \"Hová\" könyvtárba. Kérem ellenőrizze le."});
+    EXPECT_EQ(QDir(target.path()).entryList(QDir::Files), QStringList{"2024_03_15_14_05.FBK"});
+
+    const QString restored = target.filePath("restored.fdb");
+    QProcess gbak;
+    gbak.setProcessChannelMode(QProcess::MergedChannels);
+    gbak.start("gbak", {"-c", target.filePath("2024_03_15_14_05.FBK"), restored});
+    ASSERT_TRUE(gbak.waitForFinished(120000));
+    ASSERT_EQ(gbak.exitCode(), 0) << gbak.readAll().toStdString();
+
+    Database copy;
+    copy.attach(restored, TData::userName, TData::password, TData::charset);
+    for (const char* table : tables) {
+        SCOPED_TRACE(table);
+        const QList<QByteArray> here = tableRows(copy, table);
+        EXPECT_FALSE(here.isEmpty());
+        EXPECT_EQ(here, tableRows(f->data().database(), table));
+    }
+    copy.detach();
+
+    struct Refusal {
+        const char* name;
+        QString user;
+        QString password;
+        QString target;
+        const char* message;
+    };
+    const Refusal refusals[] = {
+        {"wrong password", "SYSDBA", "rossz jelszó", target.filePath("a.FBK"),
+         "Hiba359: Az adatbázis mentése a szerveren nem sikerült."},
+        {"missing folder", "SYSDBA", FirebirdServer::password, target.filePath("nincs/a.FBK"),
+         "Hiba351: A \"Hová\" könyvtár nem létezik: "},
+        {"name taken", "SYSDBA", FirebirdServer::password, target.filePath("2024_03_15_14_05.FBK"),
+         "Hiba352: Ilyen nevü mentés már van"},
+    };
+    for (const Refusal& r : refusals) {
+        SCOPED_TRACE(r.name);
+        const BackupOutcome outcome =
+            backupFromServer(f->data().databasePath(), r.user, r.password, r.target);
+        EXPECT_FALSE(outcome.ok);
+        EXPECT_TRUE(outcome.message.startsWith(r.message)) << outcome.message.toStdString();
+        EXPECT_EQ(QDir(target.path()).entryList(QDir::Files),
+                  (QStringList{"2024_03_15_14_05.FBK", "restored.fdb"}));
+    }
+}
