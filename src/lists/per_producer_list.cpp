@@ -39,8 +39,8 @@ void TForm19::periodChanged() {
     rows().close();
 }
 
-// Lines and headers are joined inner where the filter needs the header anyway (the same rows as
-// an outer join), so the database may start from the headers of the period. Producers are
+// The statements filter on the line's buyer code, so they start from the headers of the period
+// (headersFirst). Producers are
 // grouped by the ticket's producer code and joined to the register with a LEFT JOIN, so the lines
 // of a producer deleted after an unprinted ticket still print inside a group and every group adds
 // up to its printed sum.
@@ -56,7 +56,7 @@ void TForm19::collect() {
     total.close();
     total.clearSql();
     total.addSql(QStringLiteral("SELECT s_akod, SUM(s_vetelar) AS m_osszesen"));
-    total.addSql(QStringLiteral("  FROM fjsor JOIN fjfej ON s_bszam = f_bszam"));
+    total.addSql(QString::fromLatin1(headersFirst));
     total.addSql(QStringLiteral(" WHERE (%1 >= :p1) AND (%1 <= :p2) AND (s_akod = :p3)").arg(date));
     total.addSql(QStringLiteral(" GROUP BY s_akod"));
     bindPeriod(total);
@@ -68,7 +68,7 @@ void TForm19::collect() {
     producers.clearSql();
     producers.addSql(
         QStringLiteral("SELECT f_ostermkod AS o_kod, o_nev, SUM(s_vetelar) AS nevosszesen"));
-    producers.addSql(QStringLiteral("  FROM fjsor JOIN fjfej ON s_bszam = f_bszam"));
+    producers.addSql(QString::fromLatin1(headersFirst));
     producers.addSql(QStringLiteral("  LEFT JOIN ostermelo ON f_ostermkod = o_kod"));
     producers.addSql(
         QStringLiteral(" WHERE (%1 >= :p1) AND (%1 <= :p2) AND (s_akod = :p3)").arg(date));
