@@ -91,7 +91,7 @@ double bareProducers(Database& db) {
     t.start();
     fetchAll(
         db,
-        "SELECT f_ostermkod, o_nev, SUM(s_vetelar) FROM fjsor JOIN fjfej ON s_bszam = "
+        "SELECT f_ostermkod, o_nev, SUM(s_vetelar) FROM fjfej LEFT JOIN fjsor ON s_bszam = "
         "f_bszam LEFT JOIN ostermelo ON f_ostermkod = o_kod WHERE (f_fizkelt >= ?) AND "
         "(f_fizkelt <= ?) AND (s_akod = ?) GROUP BY f_ostermkod, o_nev ORDER BY f_ostermkod, o_nev",
         period());
