@@ -269,3 +269,59 @@ TEST_F(Server, BackupStreamedByTheServerAndRestored) {
                   (QStringList{"2024_03_15_14_05.FBK", "restored.fdb"}));
     }
 }
+
+// Two desks on one server: a ticket another desk is changing cannot be written at once (nowait);
+// this desk is told, its typed input stays on the screen, nothing of it is written, and the save
+// succeeds once the other desk has finished. What the other desk commits shows when the list is
+// opened again.
+TEST_F(Server, TwoDesksChangingOneTicket) {
+    auto f = startOnServer(true);
+    f->chooseBuyer("1");
+    writeSettings(*f, allVisible);
+    TForm8::openList(f->app());
+    Query& tickets = f->data().query("ZQ10");
+    ASSERT_GT(tickets.rowCount(), 1);
+    tickets.first();
+    const QString number = tickets.text("f_bszam").trimmed();
+    const QString id = tickets.text("ID_FjFej").trimmed();
+
+    Database other;
+    other.attach(server->databaseName(f->folder() + "/termaro.fdb"), FirebirdServer::user,
+                 FirebirdServer::password, TData::charset);
+    other.execute(
+        QStringLiteral("UPDATE fjfej SET f_megj = 'masik asztal' WHERE ID_FjFej = %1").arg(id), {});
+
+    f->run().ticketEntryMode = "Felvásárlási jegy módositás";
+    TForm9 change(f->app());
+    change.fill();
+    change.show();
+    change.field("F_MEGJ")->setText("ez az asztal");
+    f->ui.messages.clear();
+    button(change, "OK")->click();
+    EXPECT_EQ(f->ui.messages, QStringList{"Hiba95: Módositás, UPDATE a Fjegy fejben "});
+    EXPECT_TRUE(change.isVisible());
+    EXPECT_EQ(change.field("F_MEGJ")->text(), "ez az asztal");
+    EXPECT_NE(f->scalar(QStringLiteral("SELECT f_megj FROM fjfej WHERE ID_FjFej = %1").arg(id)),
+              "ez az asztal");
+
+    other.rollback();
+    f->ui.messages.clear();
+    button(change, "OK")->click();
+    EXPECT_EQ(f->ui.messages, QStringList());
+    EXPECT_FALSE(change.isVisible());
+    EXPECT_EQ(
+        f->scalar(QStringLiteral("SELECT f_megj FROM fjfej WHERE f_bszam = '%1'").arg(number)),
+        "ez az asztal");
+
+    // The other desk changes a second ticket and commits: the list opened again shows it.
+    tickets.last();
+    const QString secondId = tickets.text("ID_FjFej").trimmed();
+    other.execute(QStringLiteral("UPDATE fjfej SET f_megj = 'masik asztal' WHERE ID_FjFej = %1")
+                      .arg(secondId),
+                  {});
+    other.commit();
+    TForm8::openList(f->app());
+    ASSERT_TRUE(tickets.locate(QStringLiteral("ID_FjFej"), secondId, false, false));
+    EXPECT_EQ(tickets.text("f_megj").trimmed(), "masik asztal");
+    other.detach();
+}
