@@ -30,6 +30,7 @@
 #include "maintenance/remote_support.h"
 #include "maintenance/send_data.h"
 #include "maintenance/shared_tax_id_pass.h"
+#include "maintenance/table_editor.h"
 #include "registers/producer_list.h"
 #include "registers/product_list.h"
 #include "tickets/ticket_list.h"
@@ -80,6 +81,8 @@ void wireScreens(MainWindow& window, App& app) {
                      [&app] { openScreen<TForm42>(app); });
     window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Ostermelo egyesites"),
                      [&app] { openScreen<TForm36>(app); });
+    window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Adatok"),
+                     [&app] { openScreen<TForm22>(app); });
     window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Sugó"),
                      [&app] { openScreen<TForm21>(app); });
     window.setScreen(QStringLiteral("Segédlet"), QStringLiteral("Névjegy"),

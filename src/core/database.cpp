@@ -249,6 +249,16 @@ Value Cursor::current(int column) const {
         const auto len = *reinterpret_cast<const unsigned short*>(p);
         return Value::text(win1250::decode(reinterpret_cast<const char*>(p + 2), len));
     }
+    if (c.type == SQL_TEXT)
+        return Value::text(win1250::decode(reinterpret_cast<const char*>(p), c.length));
+    if (c.scale < 0 && (c.type == SQL_SHORT || c.type == SQL_LONG || c.type == SQL_INT64)) {
+        const qint64 v = c.type == SQL_SHORT  ? *reinterpret_cast<const qint16*>(p)
+                         : c.type == SQL_LONG ? *reinterpret_cast<const qint32*>(p)
+                                              : *reinterpret_cast<const qint64*>(p);
+        return Value::decimal(v, -c.scale);
+    }
+    if (c.type == SQL_TYPE_DATE)
+        return Value::date(fromIscDate(*reinterpret_cast<const ISC_DATE*>(p)));
     QByteArray packed;
     packColumn(packed, m_columns.at(static_cast<size_t>(column)));
     return unpack(packed, 0);

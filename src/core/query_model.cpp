@@ -96,7 +96,15 @@ void QueryModel::fetchMore(const QModelIndex& parent) {
 
 QueryModel* bindGrid(QTableView* view, Query& query, QList<GridColumn> columns) {
     auto* model = new QueryModel(query, columns, view);
+    bindGrid(view, model);
+    return model;
+}
+
+void bindGrid(QTableView* view, QueryModel* model) {
+    model->setParent(view);
     view->setModel(model);
+    const QList<GridColumn>& columns = model->columns();
+    Query& query = model->query();
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -124,5 +132,4 @@ QueryModel* bindGrid(QTableView* view, Query& query, QList<GridColumn> columns) 
                      });
     followQuery(query.recNo());
     fitColumnsToContent(view);
-    return model;
 }

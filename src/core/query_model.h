@@ -50,3 +50,5 @@ private:
 // Keeps a view's current row and its query's current row in step, both ways. The view takes a
 // QueryModel over `query`; returns the model.
 QueryModel* bindGrid(QTableView* view, Query& query, QList<GridColumn> columns = {});
+// The same with a model of the caller's (a subclass of QueryModel); the view takes it.
+void bindGrid(QTableView* view, QueryModel* model);

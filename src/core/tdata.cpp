@@ -22,6 +22,9 @@ TData::TData(RunValues& run, QObject* parent) : QObject(parent), m_run(run) {
         m_tables[i].query =
             std::make_unique<Query>(m_db, QStringLiteral("IBTable%1").arg(i + 1), this);
         m_tables[i].readOnly = i != 5;
+        // A year's ticket lines run to six figures: the table editor reaches the last row and
+        // finds a row by key without reading every row before it.
+        m_tables[i].query->setKeyedWhenLarge(true);
     }
     m_db.setTransactionEndHandler([this] { closePoolResults(); });
 }
@@ -54,11 +57,14 @@ void TData::disconnect() {
 }
 
 void TData::openTableViews() {
-    for (auto& t : m_tables) {
-        t.query->close();
-        t.query->setSql(QStringLiteral("SELECT * FROM ") + t.table);
-        t.query->open();
-    }
+    for (int number = 1; number <= 6; ++number) openTableView(number);
+}
+
+void TData::openTableView(int number) {
+    TableView& t = table(number);
+    t.query->close();
+    t.query->setSql(QStringLiteral("SELECT * FROM ") + t.table);
+    t.query->open();
 }
 
 void TData::startTransaction() {

@@ -54,6 +54,8 @@ public:
     QString databasePath() const { return m_path; }
     // Closes and reopens the six table views.
     void openTableViews();
+    // Closes and reopens one of them (1 .. 6).
+    void openTableView(int number);
 
     // IBTrans1.
     void startTransaction();

@@ -5,9 +5,9 @@
 #include <QFile>
 #include <cmath>
 #include <map>
-#include <utility>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/app.h"

@@ -37,5 +37,5 @@ int RowStream::count(Database& db, const QString& sql, const Params& params) {
 }
 
 bool RowStream::next() {
-    return m_cursor->fetch(m_row);
+    return m_cursor->next();
 }

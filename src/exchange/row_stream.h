@@ -12,7 +12,8 @@
 #include "core/value.h"
 
 // A statement's result read one row at a time straight from the server, for exports that must not
-// hold a whole year of rows in memory. Parameters are named (":p1") as in the pool's queries.
+// hold a whole year of rows in memory. Values come from the fetch buffer: no row is copied.
+// Parameters are named (":p1") as in the pool's queries.
 class RowStream {
 public:
     using Params = QList<std::pair<QString, Value>>;
@@ -29,11 +30,10 @@ public:
 
     // Moves to the next row; false past the last one.
     bool next();
-    Value value(int column) const { return Cursor::unpack(m_row, column); }
+    Value value(int column) const { return m_cursor->current(column); }
 
 private:
     std::unique_ptr<Cursor> m_cursor;
     QStringList m_names;
     std::vector<FieldType> m_types;
-    QByteArray m_row;
 };

@@ -93,6 +93,13 @@ lxw_error writeValue(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t col, const V
                 return worksheet_write_string(sheet, row, col, cellText(value.asText()).constData(),
                                               formats.data);
             }
+            // The sheet's day number, counted here: the library's own conversion costs more
+            // than the rest of a row. From March 1900 on it is the days since 1899-12-30; the
+            // first two months of 1900 keep the library's handling of the sheet's leap-day rule.
+            if (date >= QDate(1900, 3, 1)) {
+                const double day = static_cast<double>(QDate(1899, 12, 30).daysTo(date));
+                return worksheet_write_number(sheet, row, col, day, formats.date);
+            }
             lxw_datetime when{date.year(), date.month(), date.day(), 0, 0, 0};
             return worksheet_write_datetime(sheet, row, col, &when, formats.date);
         }
