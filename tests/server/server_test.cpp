@@ -18,6 +18,8 @@
 #include "core/startup.h"
 #include "maintenance/backup_screen.h"
 #include "maintenance/server_backup.h"
+#include "registers/producer_entry.h"
+#include "registers/producer_list.h"
 #include "support/app_fixture.h"
 #include "support/database_fixture.h"
 #include "support/firebird_server.h"
@@ -324,4 +326,42 @@ TEST_F(Server, TwoDesksChangingOneTicket) {
     ASSERT_TRUE(tickets.locate(QStringLiteral("ID_FjFej"), secondId, false, false));
     EXPECT_EQ(tickets.text("f_megj").trimmed(), "masik asztal");
     other.detach();
+}
+
+// The same for a producer: the second desk's change is refused at once, its input stays, and it
+// is written once the other desk has finished.
+TEST_F(Server, TwoDesksChangingOneProducer) {
+    auto f = startOnServer(true);
+    TForm4::reload(f->app());
+    Query& producers = f->data().query("ZQ30");
+    ASSERT_GT(producers.rowCount(), 0);
+    const QString id = producers.text("ID_ostermelo").trimmed();
+
+    Database other;
+    other.attach(server->databaseName(f->folder() + "/termaro.fdb"), FirebirdServer::user,
+                 FirebirdServer::password, TData::charset);
+    other.execute(
+        QStringLiteral("UPDATE ostermelo SET o_nev = 'Masik Asztal' WHERE ID_ostermelo = %1")
+            .arg(id),
+        {});
+
+    f->run().producerEntryMode = "Őstermelő módositás";
+    TForm5 change(f->app());
+    ASSERT_TRUE(change.load());
+    change.show();
+    change.field("O_NEV")->setText("Ez Az Asztal");
+    f->ui.messages.clear();
+    button(change, "OK")->click();
+    EXPECT_EQ(f->ui.messages, QStringList{"Hiba53: Módositás, Update a östermelöben "});
+    EXPECT_TRUE(change.isVisible());
+    EXPECT_EQ(change.field("O_NEV")->text(), "Ez Az Asztal");
+
+    other.rollback();
+    other.detach();
+    f->ui.messages.clear();
+    button(change, "OK")->click();
+    EXPECT_EQ(f->ui.messages, QStringList());
+    EXPECT_EQ(
+        f->scalar(QStringLiteral("SELECT o_nev FROM ostermelo WHERE ID_ostermelo = %1").arg(id)),
+        "Ez Az Asztal");
 }
