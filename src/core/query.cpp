@@ -104,6 +104,20 @@ void Query::open() {
     Q_EMIT currentChanged(m_current);
 }
 
+void Query::openRows(const QStringList& fields, const std::vector<FieldType>& types,
+                     std::vector<QByteArray> rows) {
+    close();
+    m_fields = fields;
+    m_fieldTypes = types;
+    m_rows = std::move(rows);
+    m_active = true;
+    m_current = isEmpty() ? -1 : 0;
+    m_eof = isEmpty();
+    m_bof = true;
+    Q_EMIT reset();
+    Q_EMIT currentChanged(m_current);
+}
+
 int Query::execSql() {
     close();
     const ParsedSql parsed = parseNamedParameters(sql());

@@ -47,6 +47,10 @@ public:
     void bindNull(const QString& name);
 
     void open();
+    // Shows rows read elsewhere (packed as Cursor packs them) as an open result of these
+    // columns: a report walking one long statement group by group hands each group's rows here.
+    void openRows(const QStringList& fields, const std::vector<FieldType>& types,
+                  std::vector<QByteArray> rows);
     // Runs an INSERT, UPDATE, DELETE or DDL statement; returns the rows it touched.
     int execSql();
 

@@ -33,8 +33,15 @@ QVariant QueryDataSource::value(const QString& field) const {
         throw ReportError(
             QStringLiteral("A(z) %1 adatforrás nincs megnyitva (\"%2\" mező).").arg(m_name, field));
     }
-    const int column = m_query.fieldIndex(field);
-    if (column < 0) throw ReportError(missingFieldText(m_name, field));
+    // A band reads the same few fields on every row: their columns are kept, and checked
+    // against the names, since the query may have been opened again on other columns.
+    int column = m_columns.value(field, -1);
+    if (column < 0 || column >= m_query.fieldCount() ||
+        m_query.fieldName(column).compare(field, Qt::CaseInsensitive) != 0) {
+        column = m_query.fieldIndex(field);
+        if (column < 0) throw ReportError(missingFieldText(m_name, field));
+        m_columns.insert(field, column);
+    }
     return m_query.valueAt(m_query.recNo(), column).toVariant();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <map>
 #include <memory>
@@ -26,7 +27,8 @@ public:
 
 private:
     Query& m_query;
-    QString m_name;  // as the template names it
+    QString m_name;                         // as the template names it
+    mutable QHash<QString, int> m_columns;  // field name -> column, as last found
 };
 
 // The datasets templates name: the pool queries (ZQ10, ZQ20, ...), the band sources

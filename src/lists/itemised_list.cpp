@@ -11,6 +11,7 @@
 #include "core/query.h"
 #include "core/report_request.h"
 #include "core/widgets.h"
+#include "lists/list_support.h"
 
 namespace {
 struct ListOrder {
@@ -75,14 +76,15 @@ int TForm12::chosenOrder() const {
     return 0;
 }
 
-// Lines and headers are joined inner where the filter needs the header anyway (the same rows as
-// an outer join), so the database may start from the headers of the period.
+// The total filters on the line's buyer code, so it starts from the headers of the period
+// (headersFirst); the lines are joined inner where the filter needs the header anyway (the same
+// rows as an outer join), so the database may start from the headers there too.
 void TForm12::collect() {
     Query& q = rows();
     q.close();
     q.clearSql();
     q.addSql(QStringLiteral("SELECT s_akod, SUM(s_vetelar) AS m_osszesen"));
-    q.addSql(QStringLiteral("  FROM fjsor JOIN fjfej ON s_bszam = f_bszam"));
+    q.addSql(QString::fromLatin1(headersFirst));
     q.addSql(QStringLiteral(" WHERE (f_fizkelt >= :p1 AND f_fizkelt <= :p2) AND (s_akod = :p3)"));
     q.addSql(QStringLiteral(" GROUP BY s_akod"));
     q.bindDate(QStringLiteral("p1"), m_period->from());

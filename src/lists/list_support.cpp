@@ -5,7 +5,26 @@
 #include <QGroupBox>
 #include <QRadioButton>
 
+#include "core/errors.h"
 #include "core/query.h"
+
+namespace {
+
+// Group keys as the database's GROUP BY sees them: a text's trailing blanks do not count.
+QString groupText(const Value& key) {
+    QString text = key.asText();
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1) == u' ') --end;
+    text.truncate(end);
+    return text;
+}
+
+bool sameGroup(const Value& a, const Value& b) {
+    if (a.isNull() || b.isNull()) return a.isNull() && b.isNull();
+    return groupText(a) == groupText(b);
+}
+
+}  // namespace
 
 DateChoice::DateChoice(QWidget* parent, QBoxLayout* layout) : QObject(parent) {
     auto* box = new QGroupBox(QStringLiteral("Dátum ?"), parent);
@@ -60,4 +79,30 @@ UserDataset queryRoutines(Query& query) {
                 if (query.active()) query.next();
             },
             [&query] { return !query.active() || query.eof(); }};
+}
+
+SortedGroups::SortedGroups(Database& db, const QString& sql, const std::map<QString, Value>& params,
+                           const QString& keyColumn) {
+    const ParsedSql parsed = parseNamedParameters(sql);
+    m_cursor = db.open(parsed.sql, positionalValues(parsed, params));
+    m_fields = m_cursor->fieldNames();
+    m_types = m_cursor->fieldTypes();
+    for (int i = 0; i < m_fields.size() && m_keyColumn < 0; ++i) {
+        if (m_fields.at(i).compare(keyColumn, Qt::CaseInsensitive) == 0) m_keyColumn = i;
+    }
+    if (m_keyColumn < 0) {
+        throw AppError(QStringLiteral("A(z) '%1' mező nem található.").arg(keyColumn));
+    }
+    m_hasNext = m_cursor->fetch(m_next);
+}
+
+SortedGroups::~SortedGroups() = default;
+
+void SortedGroups::take(const Value& key, Query& query) {
+    std::vector<QByteArray> rows;
+    while (m_hasNext && sameGroup(Cursor::unpack(m_next, m_keyColumn), key)) {
+        rows.push_back(m_next);
+        m_hasNext = m_cursor->fetch(m_next);
+    }
+    query.openRows(m_fields, m_types, std::move(rows));
 }

@@ -3,12 +3,23 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <map>
+#include <memory>
+#include <vector>
 
+#include "core/database.h"
 #include "core/tdata.h"
 
 class QBoxLayout;
 class QRadioButton;
 class Query;
+
+// The lines of the period's headers, for statements that filter on the line's buyer code
+// (s_akod): the outer join makes the database start from the headers of the period, as the
+// filter on a line column drops the headers without lines anyway (the same rows as the inner
+// join). Joined inner, the database starts from the lines instead and searches the date index
+// once for every line: minutes on a large year.
+inline constexpr const char* headersFirst = "  FROM fjfej LEFT JOIN fjsor ON s_bszam = f_bszam";
 
 // "Dátum ?": which date of the ticket the period applies to.
 class DateChoice : public QObject {
@@ -52,3 +63,29 @@ UserDataset queryRoutines(Query& query);
 
 // Binds a group's key as it was read: NULL stays NULL (for "IS NOT DISTINCT FROM").
 void bindKey(Query& query, const QString& name, const Value& key);
+
+// One statement sorted first by a group key, read forward once, group by group: each group's
+// rows become a pool query's whole result. A grouped report over a large year runs this one
+// statement where a statement per group would run thousands, and holds one group at a time.
+class SortedGroups {
+public:
+    // `sql` with named parameters (`params` by lower-case name); `keyColumn` is its first sort
+    // column.
+    SortedGroups(Database& db, const QString& sql, const std::map<QString, Value>& params,
+                 const QString& keyColumn);
+    ~SortedGroups();
+    SortedGroups(const SortedGroups&) = delete;
+    SortedGroups& operator=(const SortedGroups&) = delete;
+
+    // Opens `query` on the next rows whose key equals `key` as the database compares it (NULL
+    // equals NULL, trailing blanks do not count); on no rows when the next key differs.
+    void take(const Value& key, Query& query);
+
+private:
+    std::unique_ptr<Cursor> m_cursor;
+    QStringList m_fields;
+    std::vector<FieldType> m_types;
+    int m_keyColumn = -1;
+    QByteArray m_next;  // the first row not yet handed out
+    bool m_hasNext = false;
+};

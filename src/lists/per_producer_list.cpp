@@ -2,6 +2,8 @@
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>
+#include <map>
+#include <memory>
 
 #include "core/query.h"
 #include "core/report_request.h"
@@ -37,8 +39,8 @@ void TForm19::periodChanged() {
     rows().close();
 }
 
-// Lines and headers are joined inner where the filter needs the header anyway (the same rows as
-// an outer join), so the database may start from the headers of the period. Producers are
+// The statements filter on the line's buyer code, so they start from the headers of the period
+// (headersFirst). Producers are
 // grouped by the ticket's producer code and joined to the register with a LEFT JOIN, so the lines
 // of a producer deleted after an unprinted ticket still print inside a group and every group adds
 // up to its printed sum.
@@ -54,7 +56,7 @@ void TForm19::collect() {
     total.close();
     total.clearSql();
     total.addSql(QStringLiteral("SELECT s_akod, SUM(s_vetelar) AS m_osszesen"));
-    total.addSql(QStringLiteral("  FROM fjsor JOIN fjfej ON s_bszam = f_bszam"));
+    total.addSql(QString::fromLatin1(headersFirst));
     total.addSql(QStringLiteral(" WHERE (%1 >= :p1) AND (%1 <= :p2) AND (s_akod = :p3)").arg(date));
     total.addSql(QStringLiteral(" GROUP BY s_akod"));
     bindPeriod(total);
@@ -66,7 +68,7 @@ void TForm19::collect() {
     producers.clearSql();
     producers.addSql(
         QStringLiteral("SELECT f_ostermkod AS o_kod, o_nev, SUM(s_vetelar) AS nevosszesen"));
-    producers.addSql(QStringLiteral("  FROM fjsor JOIN fjfej ON s_bszam = f_bszam"));
+    producers.addSql(QString::fromLatin1(headersFirst));
     producers.addSql(QStringLiteral("  LEFT JOIN ostermelo ON f_ostermkod = o_kod"));
     producers.addSql(
         QStringLiteral(" WHERE (%1 >= :p1) AND (%1 <= :p2) AND (s_akod = :p3)").arg(date));
@@ -75,74 +77,66 @@ void TForm19::collect() {
     producers.open();
 }
 
-void TForm19::openProducerGroup() {
-    const QString date = m_dateChoice->column();
-    const Value code = rows().value(QStringLiteral("o_kod"));
-    const auto bind = [this, &code](Query& q) {
-        bindKey(q, QStringLiteral("p0"), code);
-        q.bindDate(QStringLiteral("p1"), m_period->from());
-        q.bindDate(QStringLiteral("p2"), m_period->to());
-        q.bindText(QStringLiteral("p3"), run().buyerCode);
-    };
-    // The producer's tickets are found by the producer code alone: the other filters are written
-    // as expressions, since an index on the buyer or the date would be read whole again for
-    // every producer.
-    const QString filter = QStringLiteral(
-                               " WHERE (f_ostermkod IS NOT DISTINCT FROM :p0)"
-                               "   AND (%1 + 0 >= :p1 AND %1 + 0 <= :p2) AND (f_akod || '' = :p3)")
-                               .arg(date);
-
-    Query& total = data().query("ZQ80");
-    total.close();
-    total.clearSql();
-    total.addSql(QStringLiteral("SELECT f_ostermkod AS o_kod, SUM(s_vetelar) AS nevosszesen"));
-    total.addSql(QStringLiteral("  FROM fjsor JOIN fjfej ON s_bszam = f_bszam"));
-    total.addSql(filter);
-    total.addSql(QStringLiteral(" GROUP BY f_ostermkod"));
-    bind(total);
-    total.open();
-
-    Query& lines = data().query("ZQ21");
-    lines.close();
-    lines.clearSql();
-    lines.addSql(QStringLiteral("SELECT * FROM fjsor JOIN fjfej ON s_bszam = f_bszam"));
-    lines.addSql(QStringLiteral("  LEFT JOIN ostermelo ON f_ostermkod = o_kod"));
-    lines.addSql(filter);
-    lines.addSql(QStringLiteral(" ORDER BY s_megnevezes, %1, s_bszam, id_fjsor").arg(date));
-    bind(lines);
-    lines.open();
-}
-
+// Every producer's lines and total come from two statements sorted by producer code, read
+// forward alongside the producers; statements per producer would run thousands.
 void TForm19::print() {
     openCurrentBuyer(app());
-    Query& producers = rows();
-    if (producers.active() && !producers.isEmpty()) {
-        producers.first();
-        openProducerGroup();
-    } else {
-        data().query("ZQ80").close();
-        data().query("ZQ21").close();
-    }
     QVariantMap& v = data().reportVariables();
     v[QStringLiteral("v_osszesen")] = m_total;
     v[QStringLiteral("v_tol")] = m_period->fromText();
     v[QStringLiteral("v_ig")] = m_period->toText();
     v[QStringLiteral("v_sorrend")] = QStringLiteral(" Östermelönként ");
 
-    const auto producerChanged = [this, &producers] {
-        if (producers.active() && !producers.eof()) openProducerGroup();
+    const QString date = m_dateChoice->column();
+    const QString filter =
+        QStringLiteral(" WHERE (%1 >= :p1 AND %1 <= :p2) AND (f_akod = :p3)").arg(date);
+    const std::map<QString, Value> params{{QStringLiteral("p1"), Value::date(m_period->from())},
+                                          {QStringLiteral("p2"), Value::date(m_period->to())},
+                                          {QStringLiteral("p3"), Value::text(run().buyerCode)}};
+    const QString totalsSql = QStringLiteral(
+                                  "SELECT f_ostermkod AS o_kod, SUM(s_vetelar) AS nevosszesen"
+                                  "  FROM fjsor JOIN fjfej ON s_bszam = f_bszam") +
+                              filter + QStringLiteral(" GROUP BY f_ostermkod ORDER BY f_ostermkod");
+    const QString linesSql = QStringLiteral(
+                                 "SELECT * FROM fjsor JOIN fjfej ON s_bszam = f_bszam"
+                                 "  LEFT JOIN ostermelo ON f_ostermkod = o_kod") +
+                             filter +
+                             QStringLiteral(
+                                 " ORDER BY f_ostermkod, s_megnevezes, %1, s_bszam, "
+                                 "id_fjsor")
+                                 .arg(date);
+
+    Query& producers = rows();
+    Query& total = data().query("ZQ80");
+    Query& lines = data().query("ZQ21");
+    std::unique_ptr<SortedGroups> totals;
+    std::unique_ptr<SortedGroups> groups;
+    const auto producerChanged = [&] {
+        if (!producers.active() || producers.eof()) return;
+        const Value code = producers.value(QStringLiteral("o_kod"));
+        totals->take(code, total);
+        groups->take(code, lines);
     };
+    const auto firstProducer = [&] {
+        if (producers.active()) producers.first();
+        totals = std::make_unique<SortedGroups>(data().database(), totalsSql, params,
+                                                QStringLiteral("o_kod"));
+        groups = std::make_unique<SortedGroups>(data().database(), linesSql, params,
+                                                QStringLiteral("f_ostermkod"));
+        producerChanged();
+    };
+    if (!producers.active() || producers.isEmpty()) {
+        total.close();
+        lines.close();
+    }
     ScopedUserDatasets datasets(data());
     datasets.set(QStringLiteral("frUserDataset3"),
-                 {[&producers, producerChanged] {
-                      if (producers.active()) producers.first();
-                      producerChanged();
-                  },
+                 {firstProducer,
                   [&producers, producerChanged] {
                       if (producers.active()) producers.next();
                       producerChanged();
                   },
                   [&producers] { return !producers.active() || producers.eof(); }});
-    datasets.set(QStringLiteral("frUserDataset4"), queryRoutines(data().query("ZQ21")));
+    datasets.set(QStringLiteral("frUserDataset4"), queryRoutines(lines));
     reportRequest(app(), ReportComponent::frNyomtat, QStringLiteral("FjLista8.frf"), false);
 }

@@ -22,8 +22,6 @@ protected:
 
 private:
     void periodChanged();
-    // The current producer of ZQ20: its total into ZQ80, its lines into ZQ21.
-    void openProducerGroup();
 
     PeriodFields* m_period = nullptr;
     DateChoice* m_dateChoice = nullptr;

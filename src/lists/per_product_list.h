@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <map>
 
 #include "core/list_screen.h"
+#include "core/value.h"
 
 class DateChoice;
 
@@ -24,6 +26,9 @@ private:
     void periodChanged();
     // The lines of the current product of ZQ20 into ZQ21.
     void openProductLines();
+    // Every line of the period, sorted by product and then as each product prints its lines.
+    QString periodLinesSql() const;
+    std::map<QString, Value> periodParams();
 
     PeriodFields* m_period = nullptr;
     DateChoice* m_dateChoice = nullptr;

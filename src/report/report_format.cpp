@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -28,8 +29,8 @@ bool parseNumberPattern(const QString& format, NumberPattern* out) {
 
 bool isDatePattern(const QString& format) {
     static const QRegularExpression pattern(QStringLiteral(R"(^(yyyy|yy|mm|m|dd|d|[^A-Za-z])+$)"));
-    return format.contains(QRegularExpression(QStringLiteral("[ymd]"))) &&
-           pattern.match(format).hasMatch();
+    const bool dateLetter = format.contains('y') || format.contains('m') || format.contains('d');
+    return dateLetter && pattern.match(format).hasMatch();
 }
 
 // The template's date letters (m is the month) in Qt's terms.
@@ -118,7 +119,8 @@ QString formatNumber(double value, const NumberPattern& p) {
     if (p.grouping) integer = groupThousands(integer);
     QString out = integer;
     if (!decimals.isEmpty()) out += ',' + decimals;
-    const bool zero = !out.contains(QRegularExpression(QStringLiteral("[1-9]")));
+    const bool zero =
+        std::none_of(out.cbegin(), out.cend(), [](QChar c) { return c >= u'1' && c <= u'9'; });
     return value < 0 && !zero ? '-' + out : out;
 }
 

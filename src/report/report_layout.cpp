@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <tuple>
 
 #include "report/report_format.h"
 #include "report/report_painter.h"
@@ -18,6 +19,25 @@ constexpr QChar pageCountMarker(0xE001);
 // A data source that never ends would otherwise fill memory.
 constexpr int maxPages = 10000;
 constexpr long long maxRows = 5000000;
+
+// The measured heights kept at most; beyond it they are measured afresh.
+constexpr size_t maxKeptHeights = 100000;
+
+// What a wrapped text's height depends on.
+struct TextBox {
+    QString fontFamily;
+    double fontSizePt;
+    bool bold;
+    bool italic;
+    double widthMm;
+    int alignment;
+    QString text;
+    bool operator<(const TextBox& o) const {
+        return std::tie(text, widthMm, fontSizePt, fontFamily, bold, italic, alignment) <
+               std::tie(o.text, o.widthMm, o.fontSizePt, o.fontFamily, o.bold, o.italic,
+                        o.alignment);
+    }
+};
 
 struct PreparedBand {
     double heightMm = 0;
@@ -75,10 +95,12 @@ private:
 
     void finishPage() {
         m_pageOpen = false;
-        const TemplateBand* footer = m_report.band(BandKind::PageFooter);
-        if (!footer) return;
-        m_y = m_bodyBottom;
-        put(prepare(*footer));
+        if (const TemplateBand* footer = m_report.band(BandKind::PageFooter)) {
+            m_y = m_bodyBottom;
+            put(prepare(*footer));
+        }
+        // A long report keeps thousands of pages: none keeps room for items it will not get.
+        m_model.pages.last().items.squeeze();
     }
 
     // The master band once per row of its source, with its groups and detail rows.
@@ -212,6 +234,10 @@ private:
             const double lines = std::ceil(item.text.size() / perLine);
             return lines * item.fontSizePt * 0.42;
         }
+        // A long list measures the same names again and again: each measured text is kept.
+        const TextBox box{item.fontFamily, item.fontSizePt, item.bold, item.italic,
+                          widthMm,         item.alignment,  item.text};
+        if (const auto known = m_heights.find(box); known != m_heights.end()) return known->second;
         const QString key = QStringLiteral("%1|%2|%3|%4")
                                 .arg(item.fontFamily)
                                 .arg(item.fontSizePt)
@@ -223,7 +249,10 @@ private:
         const QRectF bounds = it->second.boundingRect(
             QRectF(0, 0, widthMm * paintUnitsPerMm, 1e9),
             Qt::TextWordWrap | (item.alignment & Qt::AlignHorizontal_Mask), item.text);
-        return bounds.height() / paintUnitsPerMm + 0.5;
+        const double height = bounds.height() / paintUnitsPerMm + 0.5;
+        if (m_heights.size() >= maxKeptHeights) m_heights.clear();
+        m_heights.emplace(box, height);
+        return height;
     }
 
     QString evaluate(const TextParts& parts) {
@@ -285,6 +314,7 @@ private:
     QHash<QString, QVariant> m_variables;
     QHash<QString, ReportDataSource*> m_sources;
     std::map<QString, QFontMetricsF> m_metrics;
+    std::map<TextBox, double> m_heights;
     PageModel m_model;
     QSizeF m_pageSize;
     double m_bodyBottom = 0;
