@@ -18,6 +18,8 @@
 #include "core/startup.h"
 #include "maintenance/backup_screen.h"
 #include "maintenance/server_backup.h"
+#include "registers/producer_entry.h"
+#include "registers/producer_list.h"
 #include "support/app_fixture.h"
 #include "support/database_fixture.h"
 #include "support/firebird_server.h"
@@ -268,4 +270,98 @@ TEST_F(Server, BackupStreamedByTheServerAndRestored) {
         EXPECT_EQ(QDir(target.path()).entryList(QDir::Files),
                   (QStringList{"2024_03_15_14_05.FBK", "restored.fdb"}));
     }
+}
+
+// Two desks on one server: a ticket another desk is changing cannot be written at once (nowait);
+// this desk is told, its typed input stays on the screen, nothing of it is written, and the save
+// succeeds once the other desk has finished. What the other desk commits shows when the list is
+// opened again.
+TEST_F(Server, TwoDesksChangingOneTicket) {
+    auto f = startOnServer(true);
+    f->chooseBuyer("1");
+    writeSettings(*f, allVisible);
+    TForm8::openList(f->app());
+    Query& tickets = f->data().query("ZQ10");
+    ASSERT_GT(tickets.rowCount(), 1);
+    tickets.first();
+    const QString number = tickets.text("f_bszam").trimmed();
+    const QString id = tickets.text("ID_FjFej").trimmed();
+
+    Database other;
+    other.attach(server->databaseName(f->folder() + "/termaro.fdb"), FirebirdServer::user,
+                 FirebirdServer::password, TData::charset);
+    other.execute(
+        QStringLiteral("UPDATE fjfej SET f_megj = 'masik asztal' WHERE ID_FjFej = %1").arg(id), {});
+
+    f->run().ticketEntryMode = "Felvásárlási jegy módositás";
+    TForm9 change(f->app());
+    change.fill();
+    change.show();
+    change.field("F_MEGJ")->setText("ez az asztal");
+    f->ui.messages.clear();
+    button(change, "OK")->click();
+    EXPECT_EQ(f->ui.messages, QStringList{"Hiba95: Módositás, UPDATE a Fjegy fejben "});
+    EXPECT_TRUE(change.isVisible());
+    EXPECT_EQ(change.field("F_MEGJ")->text(), "ez az asztal");
+    EXPECT_NE(f->scalar(QStringLiteral("SELECT f_megj FROM fjfej WHERE ID_FjFej = %1").arg(id)),
+              "ez az asztal");
+
+    other.rollback();
+    f->ui.messages.clear();
+    button(change, "OK")->click();
+    EXPECT_EQ(f->ui.messages, QStringList());
+    EXPECT_FALSE(change.isVisible());
+    EXPECT_EQ(
+        f->scalar(QStringLiteral("SELECT f_megj FROM fjfej WHERE f_bszam = '%1'").arg(number)),
+        "ez az asztal");
+
+    // The other desk changes a second ticket and commits: the list opened again shows it.
+    tickets.last();
+    const QString secondId = tickets.text("ID_FjFej").trimmed();
+    other.execute(QStringLiteral("UPDATE fjfej SET f_megj = 'masik asztal' WHERE ID_FjFej = %1")
+                      .arg(secondId),
+                  {});
+    other.commit();
+    TForm8::openList(f->app());
+    ASSERT_TRUE(tickets.locate(QStringLiteral("ID_FjFej"), secondId, false, false));
+    EXPECT_EQ(tickets.text("f_megj").trimmed(), "masik asztal");
+    other.detach();
+}
+
+// The same for a producer: the second desk's change is refused at once, its input stays, and it
+// is written once the other desk has finished.
+TEST_F(Server, TwoDesksChangingOneProducer) {
+    auto f = startOnServer(true);
+    TForm4::reload(f->app());
+    Query& producers = f->data().query("ZQ30");
+    ASSERT_GT(producers.rowCount(), 0);
+    const QString id = producers.text("ID_ostermelo").trimmed();
+
+    Database other;
+    other.attach(server->databaseName(f->folder() + "/termaro.fdb"), FirebirdServer::user,
+                 FirebirdServer::password, TData::charset);
+    other.execute(
+        QStringLiteral("UPDATE ostermelo SET o_nev = 'Masik Asztal' WHERE ID_ostermelo = %1")
+            .arg(id),
+        {});
+
+    f->run().producerEntryMode = "Őstermelő módositás";
+    TForm5 change(f->app());
+    ASSERT_TRUE(change.load());
+    change.show();
+    change.field("O_NEV")->setText("Ez Az Asztal");
+    f->ui.messages.clear();
+    button(change, "OK")->click();
+    EXPECT_EQ(f->ui.messages, QStringList{"Hiba53: Módositás, Update a östermelöben "});
+    EXPECT_TRUE(change.isVisible());
+    EXPECT_EQ(change.field("O_NEV")->text(), "Ez Az Asztal");
+
+    other.rollback();
+    other.detach();
+    f->ui.messages.clear();
+    button(change, "OK")->click();
+    EXPECT_EQ(f->ui.messages, QStringList());
+    EXPECT_EQ(
+        f->scalar(QStringLiteral("SELECT o_nev FROM ostermelo WHERE ID_ostermelo = %1").arg(id)),
+        "Ez Az Asztal");
 }
