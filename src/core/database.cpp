@@ -110,6 +110,13 @@ T getRaw(const char*& p) {
     return v;
 }
 
+// A SMALLINT, INTEGER or BIGINT column's stored value, before its scale.
+qint64 storedInteger(unsigned type, const unsigned char* p) {
+    return type == SQL_SHORT  ? *reinterpret_cast<const qint16*>(p)
+           : type == SQL_LONG ? *reinterpret_cast<const qint32*>(p)
+                              : *reinterpret_cast<const qint64*>(p);
+}
+
 QDate fromIscDate(ISC_DATE d) {
     unsigned y, m, day;
     master()->getUtilInterface()->decodeDate(d, &y, &m, &day);
@@ -252,10 +259,7 @@ Value Cursor::current(int column) const {
     if (c.type == SQL_TEXT)
         return Value::text(win1250::decode(reinterpret_cast<const char*>(p), c.length));
     if (c.scale < 0 && (c.type == SQL_SHORT || c.type == SQL_LONG || c.type == SQL_INT64)) {
-        const qint64 v = c.type == SQL_SHORT  ? *reinterpret_cast<const qint16*>(p)
-                         : c.type == SQL_LONG ? *reinterpret_cast<const qint32*>(p)
-                                              : *reinterpret_cast<const qint64*>(p);
-        return Value::decimal(v, -c.scale);
+        return Value::decimal(storedInteger(c.type, p), -c.scale);
     }
     if (c.type == SQL_TYPE_DATE)
         return Value::date(fromIscDate(*reinterpret_cast<const ISC_DATE*>(p)));
@@ -287,9 +291,7 @@ void Cursor::packColumn(QByteArray& row, const Column& c) const {
         case SQL_SHORT:
         case SQL_LONG:
         case SQL_INT64: {
-            qint64 v = c.type == SQL_SHORT  ? *reinterpret_cast<const qint16*>(p)
-                       : c.type == SQL_LONG ? *reinterpret_cast<const qint32*>(p)
-                                            : *reinterpret_cast<const qint64*>(p);
+            qint64 v = storedInteger(c.type, p);
             if (c.scale < 0) {
                 row.append(static_cast<char>(TagDecimal));
                 row.append(static_cast<char>(-c.scale));
