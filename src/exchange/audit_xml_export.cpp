@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -46,19 +47,26 @@ public:
             m_index.emplace(m_names.back(), i);
         }
     }
-    Value value(const char* column) const {
-        const auto it = m_index.find(std::string_view(column));
-        if (it == m_index.end())
-            throw AppError(QStringLiteral("Hiányzó oszlop: %1").arg(QLatin1String(column)));
-        return m_cursor.current(it->second);
-    }
+    Value value(const char* column) const { return m_cursor.current(indexOf(column)); }
     // The text without blanks at either end.
     QString text(const char* column) const { return value(column).asText().trimmed(); }
 
 private:
+    // Columns are named by literals: each literal's address is looked up by name once.
+    int indexOf(const char* column) const {
+        const auto known = m_byAddress.find(column);
+        if (known != m_byAddress.end()) return known->second;
+        const auto it = m_index.find(std::string_view(column));
+        if (it == m_index.end())
+            throw AppError(QStringLiteral("Hiányzó oszlop: %1").arg(QLatin1String(column)));
+        m_byAddress.emplace(column, it->second);
+        return it->second;
+    }
+
     const Cursor& m_cursor;
     std::vector<std::string> m_names;
     std::map<std::string_view, int, std::less<>> m_index;
+    mutable std::unordered_map<const char*, int> m_byAddress;
 };
 
 // The amount format of a database value; exact for scaled decimals, NULL as 0.00.
@@ -95,12 +103,14 @@ bool isBooleanWord(const QString& s) {
 class Lines {
 public:
     void add(int indent, const QString& text) {
-        m_bytes.append(indent, ' ');
+        Q_ASSERT(indent <= 8);
+        m_bytes.append(spaces, indent);
         m_bytes += text.isEmpty() && indent == 0 ? QByteArray(" ") : text.toUtf8();
         m_bytes += "\r\n";
     }
     void element(int indent, const char* tag, const QString& value) {
-        m_bytes.append(indent, ' ');
+        Q_ASSERT(indent <= 8);
+        m_bytes.append(spaces, indent);
         m_bytes += '<';
         m_bytes += tag;
         m_bytes += '>';
@@ -115,6 +125,7 @@ public:
     QByteArray take() { return std::exchange(m_bytes, QByteArray()); }
 
 private:
+    static constexpr const char* spaces = "        ";  // the deepest indentation is 8
     QByteArray m_bytes;
 };
 
