@@ -33,6 +33,7 @@ std::unique_ptr<App> App::start(Ui& ui) {
     } else {
         app->m_data->connect(location.name);
     }
+    app->m_data->addMissingTables();
     app->m_data->openTableViews();
     return app;
 }

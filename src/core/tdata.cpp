@@ -1,6 +1,7 @@
 #include "core/tdata.h"
 
 #include "core/errors.h"
+#include "core/guard.h"
 
 namespace {
 const char* const poolNames[] = {"ZQ10", "ZQ20", "ZQ30", "ZQ40", "ZQ50", "ZQ60", "ZQ11",
@@ -51,9 +52,66 @@ void TData::connectToServer(const QString& name, const QString& user, const QStr
     m_password = password;
 }
 
+bool TData::addMissingTables() {
+    try {
+        const auto cursor = m_db.open(QStringLiteral("SELECT 1 FROM RDB$RELATIONS WHERE "
+                                                     "RDB$RELATION_NAME = 'SORSZAMFOGLALAS'"),
+                                      {});
+        const bool present = cursor->next();
+        while (cursor->next()) {
+        }
+        if (!present) {
+            m_db.execute(
+                QStringLiteral(
+                    "CREATE TABLE SORSZAMFOGLALAS (ID_SORSZAMFOGLALAS INTEGER GENERATED "
+                    "BY DEFAULT AS IDENTITY PRIMARY KEY, SF_BSZAM VARCHAR(20) NOT NULL, "
+                    "SF_AKOD VARCHAR(5), SF_GEP VARCHAR(63), SF_FELHASZNALO VARCHAR(63), "
+                    "SF_KAPCSOLAT BIGINT, SF_IDO TIMESTAMP, SF_SZABAD CHAR(1) DEFAULT ' ', "
+                    "SF_KIADHATO CHAR(1) DEFAULT ' ')"),
+                {});
+            m_db.commit();
+            m_db.execute(QStringLiteral("CREATE UNIQUE INDEX UX_SORSZAMFOGLALAS_BSZAM ON "
+                                        "SORSZAMFOGLALAS (SF_BSZAM)"),
+                         {});
+        }
+        m_db.commit();
+        return true;
+    } catch (const std::exception& e) {
+        qWarning("A sorszámfoglalás táblája nem hozható létre: %s", qUtf8Printable(errorText(e)));
+        guardQuietly([this] { m_db.rollback(); });
+        return false;
+    }
+}
+
 void TData::disconnect() {
     closePoolResults();
+    if (m_side) {
+        guardQuietly([this] { m_side->rollback(); });
+        guardQuietly([this] { m_side->detach(); });
+        m_side.reset();
+    }
+    m_connectionId = -1;
     m_db.detach();
+}
+
+Database& TData::sideDatabase() {
+    if (!m_side) {
+        auto side = std::make_unique<Database>();
+        side->attach(m_path, m_user, m_password, charset);
+        m_side = std::move(side);
+    }
+    return *m_side;
+}
+
+std::int64_t TData::connectionId() {
+    if (m_connectionId < 0) {
+        const auto cursor =
+            m_db.open(QStringLiteral("SELECT CURRENT_CONNECTION FROM RDB$DATABASE"), {});
+        if (cursor->next()) m_connectionId = cursor->current(0).asInteger();
+        while (cursor->next()) {
+        }
+    }
+    return m_connectionId;
 }
 
 void TData::openTableViews() {

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QVariantMap>
 #include <functional>
+#include <cstdint>
 #include <map>
 #include <memory>
 
@@ -43,6 +44,9 @@ public:
     void connect(const QString& path = databaseFile);
     // ZCon1 on a Firebird server: `name` in the server's form ("host/port:/path") with the
     // user's own login. The password stays in memory only, for the server's backup service.
+    // Brings a database made by an earlier version up to the tables this one needs (the number
+    // holds of open entries); false when that cannot be done (a read-only file, no rights).
+    bool addMissingTables();
     void connectToServer(const QString& name, const QString& user, const QString& password);
     bool onServer() const { return m_onServer; }
     // The login of the open connection (the fixed one when embedded).
@@ -68,6 +72,10 @@ public:
     Query* findQuery(const QString& name);
     TableView& table(int number);  // IBTable1 .. IBTable6
     Database& database() { return m_db; }
+    // A second attachment for what must be committed apart from the work in progress (the
+    // number an opening entry holds), attached on first use; and the main attachment's id.
+    Database& sideDatabase();
+    std::int64_t connectionId();
 
     // Buyer and producer street lines (eight trimmed address parts joined by one space).
     QString atv_utca();
@@ -83,6 +91,8 @@ private:
 
     RunValues& m_run;
     Database m_db;
+    std::unique_ptr<Database> m_side;
+    std::int64_t m_connectionId = -1;
     QString m_path;
     bool m_onServer = false;
     QString m_user;

@@ -369,8 +369,8 @@ void TForm9::onShow() {
                 this, [this] { reject(); }, Qt::QueuedConnection);
         };
         try {
-            number = nextDocumentNumber(data(), run().buyerCode);
-            requireNumberFree(data(), number);
+            number = reserveDocumentNumber(data(), run().buyerCode);
+            m_heldNumber = number;
         } catch (const NumberTakenError& e) {
             ui().message(e.text());
             closeUnopened();
@@ -384,6 +384,14 @@ void TForm9::onShow() {
         startNewTicket(number);
     }
     recompute();
+}
+
+void TForm9::done(int result) {
+    if (!m_heldNumber.isEmpty()) {
+        releaseDocumentNumber(data(), run().buyerCode, m_heldNumber);
+        m_heldNumber.clear();
+    }
+    Screen::done(result);
 }
 
 void TForm9::applyOptionalFields() {
@@ -672,6 +680,7 @@ void TForm9::save() {
     const bool written = newMode() ? writeNew() : writeChange();
     TForm8::reload(app());
     if (written) {
+        if (newMode()) m_heldNumber.clear();  // issued: nothing to give back
         accept();
         return;
     }

@@ -38,9 +38,12 @@ public:
 protected:
     void onShow() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Closed without saving: the number held since opening is given back.
+    void done(int result) override;
 
 private:
     bool newMode();
+    QString m_heldNumber;  // the number this new entry holds until it is saved or closed
     void applyOptionalFields();
     void startNewTicket(const QString& number);
     void openLines();

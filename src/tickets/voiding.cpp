@@ -133,9 +133,10 @@ void TForm39::onShow() {
     m_payable = list.number("f_muvktg");
     m_total = list.number("f_sumvar");
 
-    const QString number = nextDocumentNumber(data(), run().buyerCode);
+    QString number;
     try {
-        requireNumberFree(data(), number);
+        number = reserveDocumentNumber(data(), run().buyerCode);
+        m_heldNumber = number;
     } catch (const NumberTakenError& e) {
         // Nothing is deleted or written: the voiding stops before its first step.
         ui().message(e.text());
@@ -151,6 +152,14 @@ void TForm39::onShow() {
     if (!guardQuietly(cleanupFailed, [&] { deleteOrphanLines(data(), number); }))
         ui().message(cleanupFailed);
     ui().focus(m_date);
+}
+
+void TForm39::done(int result) {
+    if (!m_heldNumber.isEmpty()) {
+        releaseDocumentNumber(data(), run().buyerCode, m_heldNumber);
+        m_heldNumber.clear();
+    }
+    Screen::done(result);
 }
 
 bool TForm39::refuse(const QString& message) {
@@ -185,6 +194,7 @@ void TForm39::save() {
     const QString number = m_number->text();
     if (!create(number, dateText(date))) return;
 
+    m_heldNumber.clear();  // issued: nothing to give back
     run().lastSavedTicketNumber = number;
     TForm8::reload(app());
     ui().message(QStringLiteral("Az érvénytelenítő bizonylat ") + number +

@@ -19,6 +19,8 @@ public:
 protected:
     void onShow() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Closed without saving: the number held since opening is given back.
+    void done(int result) override;
 
 private:
     void save();
@@ -27,6 +29,7 @@ private:
     void undo(bool startedHere);
 
     QLineEdit* m_number = nullptr;
+    QString m_heldNumber;  // the voiding document's number, held until saved or closed
     QLineEdit* m_date = nullptr;
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;

@@ -203,6 +203,8 @@ void TForm38::save() {
             q.bindText("p1", text);
             q.bindText("p2", run().buyerCode);
             q.execSql();
+            // Numbers given back belong to the old series.
+            dropFreedNumbers(data(), run().buyerCode);
         },
         false);
     if (written) accept();

@@ -365,3 +365,81 @@ TEST_F(Server, TwoDesksChangingOneProducer) {
         f->scalar(QStringLiteral("SELECT o_nev FROM ostermelo WHERE ID_ostermelo = %1").arg(id)),
         "Ez Az Asztal");
 }
+
+// Two desks entering new tickets at once on one database. Each entry holds its number from the
+// moment it shows it: the second desk is shown the next one, lines written before the save stay
+// with their own ticket whichever desk saves first, a number given back is handed out again
+// first, and a desk that ended without closing its entry does not keep its number.
+TEST_F(Server, TwoDesksEnteringNewTicketsKeepTheirOwnNumbersAndLines) {
+    auto a = startOnServer(true);
+    a->chooseBuyer("1");
+    writeSettings(*a, allVisible);
+    const QString shared = server->databaseName(a->folder() + "/termaro.fdb");
+    const auto secondDesk = [&] {
+        auto desk = std::make_unique<AppFixture>(
+            false, [&](const QString&) { qputenv("TERMARO_DATABASE", shared.toUtf8()); });
+        desk->chooseBuyer("1");
+        writeSettings(*desk, allVisible);
+        return desk;
+    };
+    auto b = secondDesk();
+    a->run().ticketEntryMode = b->run().ticketEntryMode = "Új felvásárlási jegy";
+
+    // Opens an entry on `desk` and writes one line of product 1 with `quantity`.
+    const auto entryWithLine = [](AppFixture& desk, const QString& quantity) {
+        auto entry = std::make_unique<TForm9>(desk.app());
+        entry->show();
+        pickProducer(desk, "3");
+        entry->producerButton()->click();
+        lineWith(desk, "1", quantity);
+        button(*entry, "Új")->click();
+        return entry;
+    };
+    // "lines:quantity" under a number.
+    const auto lines = [&](const QString& number) {
+        return a->scalar(QStringLiteral("SELECT count(*) || ':' || COALESCE(CAST(SUM(s_brutto) "
+                                        "AS INTEGER), 0) FROM fjsor WHERE s_bszam = '%1'")
+                             .arg(number));
+    };
+
+    auto first = entryWithLine(*a, "2");
+    auto second = entryWithLine(*b, "3");
+    EXPECT_EQ(first->documentNumber(), "20260014");
+    EXPECT_EQ(second->documentNumber(), "20260015");
+    button(*second, "OK")->click();  // the later number is saved first
+    button(*first, "OK")->click();
+    EXPECT_EQ(a->ui.messages, QStringList());
+    EXPECT_EQ(b->ui.messages, QStringList());
+    EXPECT_EQ(lines("20260014"), "1:2");
+    EXPECT_EQ(lines("20260015"), "1:3");
+    EXPECT_EQ(a->scalar("SELECT a_fjbszam FROM sorszam WHERE a_akod = '1'"), "20260015");
+
+    // A cancels while B's later number is saved: A's number goes to the next entry.
+    auto cancelled = entryWithLine(*a, "4");
+    auto kept = entryWithLine(*b, "5");
+    EXPECT_EQ(cancelled->documentNumber(), "20260016");
+    EXPECT_EQ(kept->documentNumber(), "20260017");
+    button(*cancelled, "Mégsem")->click();
+    button(*kept, "OK")->click();
+    auto gap = entryWithLine(*b, "6");
+    EXPECT_EQ(gap->documentNumber(), "20260016");
+    EXPECT_EQ(lines("20260016"), "1:6") << "the cancelled entry's line is gone";
+    button(*gap, "OK")->click();
+    EXPECT_EQ(b->ui.messages, QStringList());
+    EXPECT_EQ(lines("20260017"), "1:5");
+    EXPECT_EQ(a->scalar("SELECT a_fjbszam FROM sorszam WHERE a_akod = '1'"), "20260017");
+
+    // B ends with an entry open: its number is the next one A is shown.
+    auto abandoned = entryWithLine(*b, "7");
+    EXPECT_EQ(abandoned->documentNumber(), "20260018");
+    abandoned.release()->hide();  // the desk goes away without closing it
+    b.reset();
+    auto next = entryWithLine(*a, "8");
+    EXPECT_EQ(next->documentNumber(), "20260018");
+    EXPECT_EQ(lines("20260018"), "1:8");
+    button(*next, "OK")->click();
+    EXPECT_EQ(a->scalar("SELECT count(*) FROM fjfej WHERE f_bszam BETWEEN '20260014' AND "
+                        "'20260018'"),
+              "5");
+    EXPECT_EQ(a->scalar("SELECT count(*) FROM sorszamfoglalas"), "0");
+}
