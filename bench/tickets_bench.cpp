@@ -7,7 +7,8 @@
 //
 // The data are generated in a child run so that the measuring process holds only what the
 // program itself holds. Counts can be given as key=value arguments (tickets=5000 ...); keep=1
-// leaves the generated folder in place and prints it.
+// leaves the generated folder in place and prints it; server=1 measures the same again through
+// a private Firebird server on the loopback (figures named "server_...").
 #include <sys/resource.h>
 
 #include <QApplication>
@@ -27,6 +28,7 @@
 #include "core/database.h"
 #include "large_data.h"
 #include "support/database_fixture.h"
+#include "support/firebird_server.h"
 #include "support/recording_ui.h"
 #include "tickets/ticket_entry.h"
 #include "tickets/ticket_list.h"
@@ -351,6 +353,28 @@ int run(QApplication& qtApp) {
     child.setProcessChannelMode(QProcess::ForwardedChannels);
     child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--measure"), dir.path()});
     child.waitForFinished(-1);
-    return child.exitCode();
+    if (child.exitCode() != 0 || !args.contains(QStringLiteral("server=1")))
+        return child.exitCode();
+
+    // The same through a private Firebird server on the loopback, its figures named "server_".
+    FirebirdServer server;
+    if (!server.running()) {
+        std::printf("server_error=%s\n", qPrintable(server.error()));
+        return 1;
+    }
+    QProcess onServer;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TERMARO_DATABASE"),
+                       server.databaseName(dir.path() + QStringLiteral("/termaro.fdb")));
+    environment.insert(QStringLiteral("ISC_PASSWORD"), QString::fromLatin1(server.password));
+    onServer.setProcessEnvironment(environment);
+    onServer.setProcessChannelMode(QProcess::SeparateChannels);
+    onServer.start(QCoreApplication::applicationFilePath(),
+                   {QStringLiteral("--measure"), dir.path()});
+    onServer.waitForFinished(-1);
+    for (const QByteArray& line : onServer.readAllStandardOutput().split('\n')) {
+        if (line.contains('=')) std::printf("server_%s\n", line.constData());
+    }
+    return onServer.exitCode();
 }
 }  // namespace
