@@ -8,7 +8,8 @@
 // The data are generated in a child run so that the measuring process holds only what the
 // program itself holds. Counts can be given as key=value arguments (tickets=5000 ...); keep=1
 // leaves the generated folder in place and prints it; server=1 measures the same again through
-// a private Firebird server on the loopback (figures named "server_...").
+// a private Firebird server on the loopback (figures named "server_..."), then has `clients`
+// desks (default 4) save `each` new tickets (default 1 000) at once through it.
 #include <sys/resource.h>
 
 #include <QApplication>
@@ -303,6 +304,108 @@ int measure(const QString& folder) {
     return 0;
 }
 
+// One desk saving `count` new tickets of one line each through the real entry, as fast as it
+// can; prints the tickets saved and the messages met.
+int saveTickets(const QString& folder, int count) {
+    QDir::setCurrent(folder);
+    RecordingUi ui;
+    std::unique_ptr<App> app = App::start(ui);
+    chooseBuyer(*app, QStringLiteral("1"));
+    app->run().ticketEntryMode = QStringLiteral("Új felvásárlási jegy");
+    ui.onModal["TForm4"] = [&](QDialog&) {
+        app->data().query("ZQ30").locate("O_KOD", QStringLiteral("17"), false, false);
+        return int(QDialog::Accepted);
+    };
+    ui.onModal["TForm10"] = [&](QDialog& d) {
+        fillLine(d, QStringLiteral("100"));
+        button(d, "OK")->click();
+        return d.result();
+    };
+    TForm8 list(*app);
+    list.show();
+    int saved = 0;
+    for (int i = 0; i < count; ++i) {
+        TForm9 entry(*app, &list);
+        entry.show();
+        entry.producerButton()->click();
+        button(entry, "Új")->click();
+        entry.findChild<QLineEdit*>("F_FIZKELT")
+            ->setText(entry.findChild<QLineEdit*>("F_FELVKELT")->text());
+        button(entry, "OK")->click();
+        // Refused (another desk held the numbering row too long): the input stays, OK again.
+        for (int again = 0; again < 5 && entry.isVisible(); ++again) button(entry, "OK")->click();
+        if (entry.isVisible())
+            button(entry, "Mégsem")->click();
+        else
+            ++saved;
+    }
+    std::printf("client_saved=%d\nclient_messages=%lld\n", saved,
+                static_cast<long long>(ui.messages.size()));
+    if (!ui.messages.isEmpty()) std::printf("client_message=%s\n", qPrintable(ui.messages.first()));
+    app->shutdown();
+    return 0;
+}
+
+// `clients` desks saving `each` tickets at once through the server named by the environment:
+// throughput, and whether every ticket is whole under a number of its own.
+void concurrentSaves(const QString& folder, const QProcessEnvironment& environment, int clients,
+                     int each) {
+    Database db;
+    db.attach(environment.value(QStringLiteral("TERMARO_DATABASE")), TData::userName,
+              environment.value(QStringLiteral("ISC_PASSWORD")), TData::charset);
+    const auto scalar = [&db](const QString& sql) {
+        auto cursor = db.open(sql, {});
+        const qint64 value = cursor->next() ? cursor->current(0).asInteger() : -1;
+        cursor.reset();
+        db.rollback();
+        return static_cast<long long>(value);
+    };
+    const long long before = scalar(QStringLiteral("SELECT MAX(ID_FJFEJ) FROM fjfej"));
+    const long long lastBefore =
+        scalar(QStringLiteral("SELECT CAST(a_fjbszam AS BIGINT) FROM sorszam WHERE a_akod = '1'"));
+    std::vector<std::unique_ptr<QProcess>> desks;
+    QElapsedTimer t;
+    t.start();
+    for (int c = 0; c < clients; ++c) {
+        auto desk = std::make_unique<QProcess>();
+        desk->setProcessEnvironment(environment);
+        desk->start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--client"), folder, QString::number(each)});
+        desks.push_back(std::move(desk));
+    }
+    int saved = 0;
+    for (auto& desk : desks) {
+        desk->waitForFinished(-1);
+        for (const QByteArray& line : desk->readAllStandardOutput().split('\n')) {
+            if (line.startsWith("client_saved=")) saved += line.mid(13).toInt();
+            if (line.startsWith("client_message="))
+                std::printf("concurrent_%s\n", line.constData());
+        }
+    }
+    const double seconds = msSince(t) / 1000.0;
+    const QString saves = QStringLiteral(" FROM fjfej f WHERE f.ID_FJFEJ > %1").arg(before);
+    std::printf(
+        "concurrent_clients=%d\nconcurrent_saved=%d\nconcurrent_s=%.1f\n"
+        "concurrent_tickets_per_s=%.1f\n",
+        clients, saved, seconds, saved / seconds);
+    std::printf("concurrent_tickets_written=%lld\n", scalar("SELECT count(*)" + saves));
+    std::printf("concurrent_duplicate_numbers=%lld\n",
+                scalar(QStringLiteral("SELECT count(*) FROM (SELECT f_bszam FROM fjfej GROUP BY "
+                                      "f_bszam HAVING count(*) > 1)")));
+    std::printf("concurrent_tickets_without_one_line=%lld\n",
+                scalar("SELECT count(*)" + saves +
+                       " AND (SELECT count(*) FROM fjsor s WHERE s.s_bszam = f.f_bszam) <> 1"));
+    // Gapless: the numbers issued run from the last one before to the numbering row.
+    std::printf("concurrent_numbers_missing=%lld\n",
+                scalar(QStringLiteral("SELECT CAST(a_fjbszam AS BIGINT) - %1 FROM sorszam WHERE "
+                                      "a_akod = '1'")
+                           .arg(lastBefore)) -
+                    scalar("SELECT count(*)" + saves));
+    std::printf("concurrent_numbers_held=%lld\n",
+                scalar(QStringLiteral("SELECT count(*) FROM sorszamfoglalas")));
+    db.detach();
+}
+
 int run(QApplication& qtApp);
 
 }  // namespace
@@ -321,6 +424,8 @@ namespace {
 int run(QApplication& qtApp) {
     const QStringList args = qtApp.arguments().mid(1);
     if (args.size() == 2 && args.at(0) == QLatin1String("--measure")) return measure(args.at(1));
+    if (args.size() == 3 && args.at(0) == QLatin1String("--client"))
+        return saveTickets(args.at(1), args.at(2).toInt());
 
     LargeDataCounts counts;
     for (const QString& arg : args) {
@@ -375,6 +480,14 @@ int run(QApplication& qtApp) {
     for (const QByteArray& line : onServer.readAllStandardOutput().split('\n')) {
         if (line.contains('=')) std::printf("server_%s\n", line.constData());
     }
+    std::fflush(stdout);
+    int clients = 4, each = 1000;
+    for (const QString& arg : args) {
+        if (arg.startsWith(QLatin1String("clients="))) clients = arg.section('=', 1).toInt();
+        if (arg.startsWith(QLatin1String("each="))) each = arg.section('=', 1).toInt();
+    }
+    if (onServer.exitCode() == 0 && clients > 0 && each > 0)
+        concurrentSaves(dir.path(), environment, clients, each);
     return onServer.exitCode();
 }
 }  // namespace

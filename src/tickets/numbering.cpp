@@ -229,7 +229,17 @@ void releaseDocumentNumber(TData& data, const QString& buyerCode, const QString&
 
 void claimDocumentNumber(TData& data, const QString& buyerCode, const QString& number) {
     Database& db = data.database();
-    const QString last = lockedLastNumber(db, buyerCode);
+    // Another desk's save holds the row for milliseconds: wait that long, not longer.
+    QString last;
+    for (int attempt = 1;; ++attempt) {
+        try {
+            last = lockedLastNumber(db, buyerCode);
+            break;
+        } catch (const DbError&) {
+            if (attempt == 10) throw;
+            QThread::msleep(50);
+        }
+    }
     const QString next = numberAfter(last);  // no numbering row, or not a number: ConversionError
     const QString issued = QStringLiteral("A(z) %1 bizonylatszámot időközben kiadták.").arg(number);
     const auto hold = holdOf(db, number, data.connectionId());
