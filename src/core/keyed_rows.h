@@ -37,6 +37,8 @@ public:
     const QStringList& lookupTexts() const { return m_lookupTexts; }
 
 private:
+    void readKeys(const QString& sql);
+    bool readKeysJoinedInMemory(const QStringList& extra, const QString& order);
     std::vector<std::int64_t> keysOf(const QByteArray& packed) const;
     std::int64_t key(int row, int k) const {
         return m_keys[static_cast<size_t>(row * m_width + k)];

@@ -6,6 +6,10 @@
 
 #include "core/grid_columns.h"
 
+namespace {
+constexpr int contentRowsMeasured = 50;
+}
+
 QueryModel::QueryModel(Query& query, QList<GridColumn> columns, QObject* parent)
     : QAbstractTableModel(parent), m_query(query), m_columns(std::move(columns)) {
     connect(&m_query, &Query::reset, this, &QueryModel::resetFromQuery);
@@ -109,6 +113,10 @@ void bindGrid(QTableView* view, QueryModel* model) {
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
+    // Column widths follow the rows in view: measuring Qt's default 1 000 rows fetches a large
+    // result's rows by key for nothing while the grid is still hidden.
+    view->verticalHeader()->setResizeContentsPrecision(contentRowsMeasured);
+    view->horizontalHeader()->setResizeContentsPrecision(contentRowsMeasured);
     for (int i = 0; i < columns.size(); ++i) {
         if (columns.at(i).width > 0) view->setColumnWidth(i, columns.at(i).width);
     }

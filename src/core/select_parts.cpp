@@ -111,6 +111,47 @@ std::vector<std::pair<QString, QString>> fromTables(const std::vector<Token>& t,
     }
 }
 
+// The joins of a FROM clause when each is "LEFT [OUTER] JOIN table [alias] ON a.x = b.y" with
+// one side the first table and the other the joined one; empty otherwise.
+std::vector<SelectParts::LeftJoin> simpleLeftJoins(
+    const std::vector<Token>& t, size_t begin, size_t end,
+    const std::vector<std::pair<QString, QString>>& tables) {
+    std::vector<SelectParts::LeftJoin> joins;
+    size_t i = begin;
+    while (i < end && !(t[i].depth == 0 && isJoinWord(t[i]))) ++i;
+    for (size_t table = 1; table < tables.size(); ++table) {
+        if (i >= end || !isWord(t[i], "LEFT")) return {};
+        ++i;
+        if (i < end && isWord(t[i], "OUTER")) ++i;
+        if (i >= end || !isWord(t[i], "JOIN")) return {};
+        while (i < end && !isWord(t[i], "ON")) ++i;
+        const size_t on = i + 1;
+        size_t next = on;
+        while (next < end && !(t[next].depth == 0 && isJoinWord(t[next]))) ++next;
+        if (next - on != 7 || t[on + 1].upper != QLatin1String(".") ||
+            t[on + 3].upper != QLatin1String("=") || t[on + 5].upper != QLatin1String("."))
+            return {};
+        for (size_t k : {on, on + 2, on + 4, on + 6}) {
+            if (t[k].kind != Token::Kind::Word) return {};
+        }
+        const QString& first = tables.front().first;
+        const QString& joined = tables[table].first;
+        SelectParts::LeftJoin join{tables[table].second, joined, {}, {}};
+        if (t[on].upper == first && t[on + 4].upper == joined) {
+            join.firstColumn = t[on + 2].upper;
+            join.joinedColumn = t[on + 6].upper;
+        } else if (t[on].upper == joined && t[on + 4].upper == first) {
+            join.firstColumn = t[on + 6].upper;
+            join.joinedColumn = t[on + 2].upper;
+        } else {
+            return {};
+        }
+        joins.push_back(join);
+        i = next;
+    }
+    return joins;
+}
+
 // Splits ORDER BY items at top-level commas.
 QStringList orderItems(const QString& orderBy) {
     QStringList items;
@@ -186,12 +227,33 @@ std::optional<SelectParts> splitSelect(const QString& sql) {
         parts.keyNames << QStringLiteral("ID_") + name;
         parts.keyColumns << qualifier + QStringLiteral(".ID_") + name;
     }
+    if (tables.size() > 1) {
+        parts.leftJoins = simpleLeftJoins(t, from + 1, fromEnd, tables);
+        if (!parts.leftJoins.empty()) {
+            size_t firstEnd = from + 1;
+            while (firstEnd < fromEnd && !isJoinWord(t[firstEnd])) ++firstEnd;
+            parts.firstTable = text(t[from + 1].start, t[firstEnd].start);
+            parts.firstTableName = tables.front().second;
+        }
+    }
     return parts;
 }
 
 QString SelectParts::keysSql(const QStringList& extra, const QString& order) const {
     QString sql = QStringLiteral("SELECT ") + (keyColumns + extra).join(QStringLiteral(", ")) +
                   QStringLiteral(" FROM ") + from;
+    if (!where.isEmpty()) sql += QStringLiteral(" WHERE ") + where;
+    if (!order.isEmpty()) sql += QStringLiteral(" ORDER BY ") + order;
+    return sql;
+}
+
+QString SelectParts::firstTableKeysSql(const QStringList& extra, const QString& order) const {
+    if (leftJoins.empty()) return {};
+    QStringList columns{keyColumns.first()};
+    const QString qualifier = keyColumns.first().section('.', 0, 0);
+    for (const LeftJoin& join : leftJoins) columns << qualifier + '.' + join.firstColumn;
+    QString sql = QStringLiteral("SELECT ") + (columns + extra).join(QStringLiteral(", ")) +
+                  QStringLiteral(" FROM ") + firstTable;
     if (!where.isEmpty()) sql += QStringLiteral(" WHERE ") + where;
     if (!order.isEmpty()) sql += QStringLiteral(" ORDER BY ") + order;
     return sql;

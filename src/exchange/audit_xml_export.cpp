@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -46,19 +47,26 @@ public:
             m_index.emplace(m_names.back(), i);
         }
     }
-    Value value(const char* column) const {
-        const auto it = m_index.find(std::string_view(column));
-        if (it == m_index.end())
-            throw AppError(QStringLiteral("Hiányzó oszlop: %1").arg(QLatin1String(column)));
-        return m_cursor.current(it->second);
-    }
+    Value value(const char* column) const { return m_cursor.current(indexOf(column)); }
     // The text without blanks at either end.
     QString text(const char* column) const { return value(column).asText().trimmed(); }
 
 private:
+    // Columns are named by literals: each literal's address is looked up by name once.
+    int indexOf(const char* column) const {
+        const auto known = m_byAddress.find(column);
+        if (known != m_byAddress.end()) return known->second;
+        const auto it = m_index.find(std::string_view(column));
+        if (it == m_index.end())
+            throw AppError(QStringLiteral("Hiányzó oszlop: %1").arg(QLatin1String(column)));
+        m_byAddress.emplace(column, it->second);
+        return it->second;
+    }
+
     const Cursor& m_cursor;
     std::vector<std::string> m_names;
     std::map<std::string_view, int, std::less<>> m_index;
+    mutable std::unordered_map<const char*, int> m_byAddress;
 };
 
 // The amount format of a database value; exact for scaled decimals, NULL as 0.00.
@@ -91,31 +99,45 @@ bool isBooleanWord(const QString& s) {
 }
 
 // The file's lines: indentation, the text, CR LF, gathered as UTF-8 bytes (a year holds
-// millions of elements; building them as strings first doubled the export's time).
+// millions of elements; building them as strings first doubled the export's time, and
+// QByteArray's small appends cost more than std::string's).
 class Lines {
 public:
     void add(int indent, const QString& text) {
-        m_bytes.append(indent, ' ');
-        m_bytes += text.isEmpty() && indent == 0 ? QByteArray(" ") : text.toUtf8();
+        Q_ASSERT(indent <= 8);
+        m_bytes.append(spaces, static_cast<size_t>(indent));
+        if (text.isEmpty() && indent == 0) {
+            m_bytes += ' ';
+        } else {
+            const QByteArray utf8 = text.toUtf8();
+            m_bytes.append(utf8.constData(), static_cast<size_t>(utf8.size()));
+        }
         m_bytes += "\r\n";
     }
     void element(int indent, const char* tag, const QString& value) {
-        m_bytes.append(indent, ' ');
+        Q_ASSERT(indent <= 8);
+        const std::string_view name(tag);
+        m_bytes.append(spaces, static_cast<size_t>(indent));
         m_bytes += '<';
-        m_bytes += tag;
+        m_bytes += name;
         m_bytes += '>';
         appendXmlEscaped(m_bytes, value);
         m_bytes += "</";
-        m_bytes += tag;
+        m_bytes += name;
         m_bytes += ">\r\n";
     }
     void optional(int indent, const char* tag, const QString& value) {
         if (!value.isEmpty()) element(indent, tag, value);
     }
-    QByteArray take() { return std::exchange(m_bytes, QByteArray()); }
+    QByteArray take() {
+        QByteArray bytes(m_bytes.data(), static_cast<qsizetype>(m_bytes.size()));
+        m_bytes.clear();  // keeps its capacity for the next documents
+        return bytes;
+    }
 
 private:
-    QByteArray m_bytes;
+    static constexpr const char* spaces = "        ";  // the deepest indentation is 8
+    std::string m_bytes;
 };
 
 struct RateGroup {

@@ -21,21 +21,29 @@ QString xmlEscape(const QString& text) {
     return out;
 }
 
-void appendXmlEscaped(QByteArray& out, const QString& text) {
+void appendXmlEscaped(std::string& out, const QString& text) {
     const QByteArray utf8 = text.toUtf8();
-    for (const char c : utf8) {  // the three are ASCII, never part of a multi-byte sequence
-        switch (c) {
+    // The three are ASCII, never part of a multi-byte sequence; text between them goes in runs.
+    const char* run = utf8.constData();
+    const char* const end = run + utf8.size();
+    for (const char* p = run; p < end; ++p) {
+        const char* entity = nullptr;
+        switch (*p) {
             case '&':
-                out += "&amp;";
+                entity = "&amp;";
                 break;
             case '<':
-                out += "&lt;";
+                entity = "&lt;";
                 break;
             case '>':
-                out += "&gt;";
+                entity = "&gt;";
                 break;
             default:
-                out += c;
+                continue;
         }
+        out.append(run, static_cast<size_t>(p - run));
+        out += entity;
+        run = p + 1;
     }
+    out.append(run, static_cast<size_t>(end - run));
 }
