@@ -6,6 +6,7 @@
 #include "core/application.h"
 #include "core/firebird_lock.h"
 #include "core/main_window.h"
+#include "core/program_end.h"
 #include "core/qt_ui.h"
 #include "core/startup.h"
 
@@ -22,14 +23,17 @@ int main(int argc, char** argv) {
         return 1;
     }
     Application application(argc, argv);
+    installProgramEnd();
     QtUi ui;
     application.setUi(&ui);
     std::unique_ptr<App> app = startProgram(ui);
-    if (!app) return 1;
+    if (!app) endProgram(1);
+    setProgramEndApp(app.get());
+    installProgramEnd();
     MainWindow window(*app);
     wireScreens(window, *app);
     window.show();
     const int result = application.exec();
     application.setUi(nullptr);
-    return result;
+    endProgram(result);
 }
