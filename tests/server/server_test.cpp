@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -12,6 +13,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <cstdio>
+#include <map>
 
 #include "../tickets/ticket_test_support.h"
 #include "core/clock.h"
@@ -446,4 +449,90 @@ TEST_F(Server, TwoDesksEnteringNewTicketsKeepTheirOwnNumbersAndLines) {
                         "'20260018'"),
               "5");
     EXPECT_EQ(a->scalar("SELECT count(*) FROM sorszamfoglalas"), "0");
+}
+
+namespace {
+// Tells a copy of this test program to act as one desk of the loop below.
+constexpr const char* deskLoopVariable = "TERMARO_TEST_DESK_SAVES";
+}  // namespace
+
+// One desk of the loop below, run in a process of its own on the database named by the
+// environment: saves the given count of new tickets, each with one line of a quantity of its own,
+// and prints "number|quantity" for every one saved.
+TEST(ServerDesk, SavesNewTicketsWhenAsked) {
+    const QStringList job = qEnvironmentVariable(deskLoopVariable).split(QLatin1Char(':'));
+    if (job.size() != 2) GTEST_SKIP() << "run by TwoDeskProcessesSavingAtOnce";
+    const int desk = job[0].toInt();
+    const int count = job[1].toInt();
+    AppFixture f(false, [](const QString&) {});
+    f.chooseBuyer("1");
+    writeSettings(f, allVisible);
+    f.run().ticketEntryMode = "Új felvásárlási jegy";
+    for (int i = 0; i < count; ++i) {
+        const QString quantity = QString::number(desk * 100 + i + 1);
+        TForm9 entry(f.app());
+        entry.show();
+        pickProducer(f, "3");
+        entry.producerButton()->click();
+        lineWith(f, "1", quantity);
+        button(entry, "Új")->click();
+        button(entry, "OK")->click();
+        ASSERT_FALSE(entry.isVisible()) << qPrintable(f.ui.messages.join('\n'));
+        std::printf("saved %s|%s\n", qPrintable(entry.documentNumber()), qPrintable(quantity));
+        std::fflush(stdout);
+    }
+    EXPECT_EQ(f.ui.messages, QStringList());
+}
+
+// Two desks in processes of their own save new tickets with lines at the same time on one
+// database: every ticket holds exactly its own line, the numbers are unique and run without a
+// gap, and no number stays held.
+TEST_F(Server, TwoDeskProcessesSavingAtOnce) {
+    auto f = startOnServer(true);
+    f->chooseBuyer("1");
+    writeSettings(*f, allVisible);
+    const QString first = f->scalar("SELECT a_fjbszam FROM sorszam WHERE a_akod = '1'");
+    constexpr int each = 40;
+    std::vector<std::unique_ptr<QProcess>> desks;
+    for (int desk = 1; desk <= 2; ++desk) {
+        auto process = std::make_unique<QProcess>();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("TERMARO_DATABASE", server->databaseName(f->folder() + "/termaro.fdb"));
+        environment.insert(deskLoopVariable, QStringLiteral("%1:%2").arg(desk).arg(each));
+        process->setProcessEnvironment(environment);
+        process->start(QCoreApplication::applicationFilePath(),
+                       {"--gtest_filter=ServerDesk.SavesNewTicketsWhenAsked"});
+        desks.push_back(std::move(process));
+    }
+    std::map<QString, QString> quantityOf;  // number -> quantity, as the desks reported
+    for (auto& desk : desks) {
+        ASSERT_TRUE(desk->waitForFinished(300000));
+        const QByteArray out = desk->readAllStandardOutput();
+        EXPECT_EQ(desk->exitCode(), 0)
+            << out.constData() << desk->readAllStandardError().constData();
+        for (const QByteArray& line : out.split('\n')) {
+            if (!line.startsWith("saved ")) continue;
+            const QStringList saved = QString::fromUtf8(line.mid(6)).split('|');
+            EXPECT_TRUE(quantityOf.emplace(saved[0], saved[1]).second) << "twice: " << line.data();
+        }
+    }
+    ASSERT_EQ(quantityOf.size(), 2u * each);
+
+    // Every number from the first free one on, each once, each with the line its desk wrote.
+    qint64 number = first.toLongLong();
+    for (const auto& [saved, quantity] : quantityOf) {
+        EXPECT_EQ(saved.toLongLong(), ++number) << "a gap before " << qPrintable(saved);
+        EXPECT_EQ(f->scalar(QStringLiteral("SELECT count(*) || ':' || CAST(SUM(s_brutto) AS "
+                                           "INTEGER) FROM fjsor WHERE s_bszam = '%1'")
+                                .arg(saved)),
+                  "1:" + quantity)
+            << qPrintable(saved);
+    }
+    EXPECT_EQ(
+        f->scalar(QStringLiteral("SELECT count(*) FROM fjfej WHERE f_akod = '1' AND f_bszam > '%1'")
+                      .arg(first)),
+        QString::number(2 * each));
+    EXPECT_EQ(f->scalar("SELECT a_fjbszam FROM sorszam WHERE a_akod = '1'"),
+              QString::number(number));
+    EXPECT_EQ(f->scalar("SELECT count(*) FROM sorszamfoglalas"), "0");
 }
