@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QThread>
 #include <algorithm>
 #include <cstdio>
 #include <map>
@@ -458,16 +459,30 @@ constexpr const char* deskLoopVariable = "TERMARO_TEST_DESK_SAVES";
 
 // One desk of the loop below, run in a process of its own on the database named by the
 // environment: saves the given count of new tickets, each with one line of a quantity of its own,
-// and prints "number|quantity" for every one saved.
+// and prints "number|quantity" for every one saved; or holds one entry open until killed.
 TEST(ServerDesk, SavesNewTicketsWhenAsked) {
     const QStringList job = qEnvironmentVariable(deskLoopVariable).split(QLatin1Char(':'));
     if (job.size() != 2) GTEST_SKIP() << "run by TwoDeskProcessesSavingAtOnce";
     const int desk = job[0].toInt();
-    const int count = job[1].toInt();
     AppFixture f(false, [](const QString&) {});
     f.chooseBuyer("1");
     writeSettings(f, allVisible);
     f.run().ticketEntryMode = "Új felvásárlási jegy";
+    if (job[1] == QLatin1String("hold")) {
+        // Opens an entry with a line, prints "held number|attachment" and waits to be killed.
+        TForm9 entry(f.app());
+        entry.show();
+        pickProducer(f, "3");
+        entry.producerButton()->click();
+        lineWith(f, "1", "9");
+        button(entry, "Új")->click();
+        std::printf("held %s|%lld\n", qPrintable(entry.documentNumber()),
+                    static_cast<long long>(f.data().connectionId()));
+        std::fflush(stdout);
+        QThread::sleep(120);
+        return;
+    }
+    const int count = job[1].toInt();
     for (int i = 0; i < count; ++i) {
         const QString quantity = QString::number(desk * 100 + i + 1);
         TForm9 entry(f.app());
@@ -534,5 +549,63 @@ TEST_F(Server, TwoDeskProcessesSavingAtOnce) {
         QString::number(2 * each));
     EXPECT_EQ(f->scalar("SELECT a_fjbszam FROM sorszam WHERE a_akod = '1'"),
               QString::number(number));
+    EXPECT_EQ(f->scalar("SELECT count(*) FROM sorszamfoglalas"), "0");
+}
+
+// A desk killed with an entry open: once the server has let its attachment go, the number it
+// held is the next one another desk is shown, without the killed desk's line.
+TEST_F(Server, KilledDeskNumberGivenOutAgain) {
+    auto f = startOnServer(true);
+    f->chooseBuyer("1");
+    writeSettings(*f, allVisible);
+    f->run().ticketEntryMode = "Új felvásárlási jegy";
+    const QString database = server->databaseName(f->folder() + "/termaro.fdb");
+    QProcess killed;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("TERMARO_DATABASE", database);
+    environment.insert(deskLoopVariable, "1:hold");
+    killed.setProcessEnvironment(environment);
+    killed.start(QCoreApplication::applicationFilePath(),
+                 {"--gtest_filter=ServerDesk.SavesNewTicketsWhenAsked"});
+    QByteArray out;
+    const auto heldLine = [&out] {
+        const int at = out.indexOf("held ");
+        return at >= 0 && out.indexOf('\n', at) >= 0;
+    };
+    while (!heldLine() && killed.waitForReadyRead(60000)) out += killed.readAllStandardOutput();
+    const int at = out.indexOf("held ");
+    ASSERT_GE(at, 0) << killed.readAllStandardError().constData();
+    const QStringList held =
+        QString::fromUtf8(out.mid(at + 5, out.indexOf('\n', at) - at - 5)).split('|');
+    ASSERT_EQ(held.size(), 2);
+    killed.kill();
+    killed.waitForFinished();
+
+    Database other;
+    other.attach(database, FirebirdServer::user, FirebirdServer::password, TData::charset);
+    for (int wait = 0; wait < 100; ++wait) {
+        auto cursor = other.open(
+            "SELECT count(*) FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID = " + held[1], {});
+        const bool gone = cursor->next() && cursor->current(0).asInteger() == 0;
+        cursor.reset();
+        other.rollback();
+        if (gone) break;
+        QThread::msleep(50);
+    }
+    other.detach();
+
+    TForm9 entry(f->app());
+    entry.show();
+    pickProducer(*f, "3");
+    entry.producerButton()->click();
+    lineWith(*f, "1", "4");
+    button(entry, "Új")->click();
+    EXPECT_EQ(entry.documentNumber(), held[0]);
+    button(entry, "OK")->click();
+    EXPECT_EQ(f->ui.messages, QStringList());
+    EXPECT_EQ(f->scalar(QStringLiteral("SELECT count(*) || ':' || CAST(SUM(s_brutto) AS INTEGER) "
+                                       "FROM fjsor WHERE s_bszam = '%1'")
+                            .arg(held[0])),
+              "1:4");
     EXPECT_EQ(f->scalar("SELECT count(*) FROM sorszamfoglalas"), "0");
 }
