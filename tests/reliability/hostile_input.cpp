@@ -34,6 +34,8 @@
 #include "tickets/line_entry.h"
 #include "tickets/ticket_entry.h"
 #include "tickets/ticket_list.h"
+#include "tickets/voiding.h"
+#include "tickets/year_opening.h"
 
 namespace {
 
@@ -235,7 +237,7 @@ public:
         for (const auto& [name, text] : base)
             entry.field(QString::fromLatin1(name))->setText(QString::fromUtf8(text));
         const QStringList inputs = spoil(entry, m_texts);
-        const QString code = entry.field(QStringLiteral("O_KOD"))->text().trimmed();
+        const QString code = entry.field(QStringLiteral("O_KOD"))->text();
         const QString name = entry.field(QStringLiteral("O_NEV"))->text();
         button(entry, QStringLiteral("OK"))->click();
         const bool saved = entry.result() == QDialog::Accepted;
@@ -257,18 +259,32 @@ public:
         entry.field(QStringLiteral("T_EAR"))->setText(QStringLiteral("55,5"));
         entry.field(QStringLiteral("T_MEGY"))->setText(QStringLiteral("kg"));
         const QStringList inputs = spoil(entry, m_texts);
-        const QString code = entry.field(QStringLiteral("T_KOD"))->text().trimmed();
+        const QString code = entry.field(QStringLiteral("T_KOD"))->text();
         const QString name = entry.field(QStringLiteral("T_MEGNEVEZES"))->text();
         button(entry, QStringLiteral("OK"))->click();
         const bool saved = entry.result() == QDialog::Accepted;
         const QString after = scalar(QStringLiteral("SELECT count(*) FROM termek"));
         bool whole = after.toInt() == before.toInt() + (saved ? 1 : 0);
+        QString stored;
         if (saved) {
-            whole =
-                whole && scalar(QStringLiteral("SELECT t_megnevezes FROM termek WHERE t_kod = ?"),
-                                {Value::text(code)}) == name.trimmed();
+            stored = scalar(QStringLiteral("SELECT t_megnevezes FROM termek WHERE t_kod = ?"),
+                            {Value::text(code)});
+            whole = whole && stored == name.trimmed();
+            if (!whole) {
+                stored += QStringLiteral(" / last row: ") +
+                          scalar(QStringLiteral("SELECT FIRST 1 '[' || t_kod || '][' || "
+                                                "coalesce(t_megnevezes, 'NULL') || ']' FROM termek "
+                                                "ORDER BY id_termek DESC")) +
+                          QStringLiteral(" / same code: ") +
+                          scalar(QStringLiteral("SELECT list('[' || t_kod || '][' || "
+                                                "coalesce(t_megnevezes, 'NULL') || ']' || "
+                                                "char_length(t_kod)) FROM termek WHERE t_kod = ?"),
+                                 {Value::text(code)});
+            }
         }
-        outcome(saved, whole, inputs);
+        outcome(saved, whole,
+                inputs + QStringList{QStringLiteral("rows %1 -> %2, stored name '%3', code '%4'")
+                                         .arg(before, after, stored, code)});
     }
 
     // The data of a buyer without tickets: a refused save leaves its row as it was.
@@ -349,6 +365,134 @@ public:
         outcome(saved, whole, inputs);
     }
 
+    // A ticket saved with one line through the real entry and marked printed; its number.
+    QString newPrintedTicket() {
+        m_ui.onModal[QStringLiteral("TForm4")] = [this](QDialog&) {
+            m_app.data().query("ZQ30").locate(QStringLiteral("O_KOD"), QStringLiteral("3"), false,
+                                              false);
+            return int(QDialog::Accepted);
+        };
+        m_ui.onModal[QStringLiteral("TForm6")] = [this](QDialog&) {
+            m_app.data().query("ZQ40").locate(QStringLiteral("T_KOD"), QStringLiteral("1"), false,
+                                              false);
+            return int(QDialog::Accepted);
+        };
+        m_ui.onModal[QStringLiteral("TForm10")] = [](QDialog& line) {
+            button(line, QStringLiteral("Termék"))->click();
+            static_cast<TForm10&>(line).field(QStringLiteral("S_BRUTTO"))->setText("80");
+            button(line, QStringLiteral("OK"))->click();
+            return line.result();
+        };
+        QString number;
+        m_ui.onModal[QStringLiteral("TForm9")] = [&](QDialog& d) {
+            auto& entry = static_cast<TForm9&>(d);
+            entry.producerButton()->click();
+            button(d, QStringLiteral("Új"))->click();
+            button(d, QStringLiteral("OK"))->click();
+            if (d.result() == QDialog::Accepted) number = entry.documentNumber();
+            return d.result();
+        };
+        {
+            TForm8 list(m_app);
+            list.show();
+            button(list, QStringLiteral("Új"))->click();
+        }
+        m_ui.onModal.clear();
+        m_ui.messages.clear();
+        if (number.isEmpty()) return number;
+        Database& db = m_app.data().database();
+        if (!db.inTransaction()) db.startTransaction();
+        db.execute(QStringLiteral("UPDATE fjfej SET f_prn = 'I' WHERE f_bszam = ?"),
+                   {Value::text(number)});
+        db.commit();
+        return number;
+    }
+
+    // A printed ticket voided with hostile texts in the voiding's inputs: the voiding document is
+    // whole (header and every line negated) or absent, and the ticket is marked only when it is.
+    void voiding() {
+        const QString ticket = newPrintedTicket();
+        if (ticket.isEmpty()) return outcome(false, false, {QStringLiteral("no ticket to void")});
+        const std::vector<Value> key{Value::text(ticket)};
+        const int ticketLines =
+            scalar(QStringLiteral("SELECT count(*) FROM fjsor WHERE s_bszam = ?"), key).toInt();
+        QStringList inputs;
+        QString created;
+        bool saved = false;
+        m_ui.answers = {true};
+        m_ui.onModal[QStringLiteral("TForm39")] = [&](QDialog& d) {
+            auto& entry = static_cast<TForm39&>(d);
+            created = entry.newNumber();
+            inputs = spoil(d, m_texts);
+            button(d, QStringLiteral("OK"))->click();
+            saved = d.result() == QDialog::Accepted;
+            if (d.isVisible()) d.reject();
+            return d.result();
+        };
+        {
+            TForm8 list(m_app);
+            list.show();
+            m_app.data().query("ZQ10").locate(QStringLiteral("f_bszam"), ticket, false, false);
+            button(list, QStringLiteral("Érvénytelenit"))->click();
+        }
+        const std::vector<Value> voidKey{Value::text(created)};
+        const int headers =
+            scalar(QStringLiteral("SELECT count(*) FROM fjfej WHERE f_bszam = ?"), voidKey).toInt();
+        const int lines =
+            scalar(QStringLiteral("SELECT count(*) FROM fjsor WHERE s_bszam = ?"), voidKey).toInt();
+        const QString mark =
+            scalar(QStringLiteral("SELECT f_ervenyt FROM fjfej WHERE f_bszam = ?"), key);
+        const bool whole = saved ? headers == 1 && lines == ticketLines && mark == created
+                                 : headers == 0 && lines == 0 && mark.isEmpty();
+        outcome(saved, whole, inputs);
+    }
+
+    // A year opening for a buyer without tickets, with hostile texts in its inputs: the buyer's
+    // numbering row is written with the number given, or stays absent.
+    void yearOpening() {
+        static int buyers = 0;
+        const QString buyer = QStringLiteral("Y%1").arg(++buyers, 4, 10, QLatin1Char('0'));
+        Database& db = m_app.data().database();
+        db.startTransaction();
+        db.execute(QStringLiteral("INSERT INTO atvevo (v_akod, v_neve) VALUES (?, 'Év')"),
+                   {Value::text(buyer)});
+        db.commit();
+        chooseBuyer(buyer);
+        const std::vector<Value> key{Value::text(buyer)};
+        QStringList inputs;
+        bool saved = false;
+        {
+            TForm38 screen(m_app);
+            screen.show();
+            screen.newNumberField()->setText(
+                QStringLiteral("5%1000").arg(buyers, 4, 10, QLatin1Char('0')));
+            inputs = spoil(screen, m_texts);
+            screen.saveButton()->click();
+            saved = screen.result() == QDialog::Accepted;
+            // Read in the opening's own transaction: a refusal must not have written even there.
+            const int rows =
+                scalar(QStringLiteral("SELECT count(*) FROM sorszam WHERE a_akod = ?"), key)
+                    .toInt();
+            const bool whole = saved ? rows == 1 : rows == 0;
+            // The opening becomes permanent with the buyer's first ticket; here it ends at once.
+            if (db.inTransaction()) saved ? db.commit() : db.rollback();
+            outcome(saved, whole, inputs);
+        }
+        chooseBuyer(QStringLiteral("1"));
+    }
+
+    void chooseBuyer(const QString& code) {
+        Query& q = m_app.data().query("ZQ60");
+        q.close();
+        q.setSql(QStringLiteral("SELECT * FROM atvevo WHERE v_akod = :p1"));
+        q.bindText("p1", code);
+        q.open();
+        RunValues& r = m_app.run();
+        r.buyerCode = code;
+        r.typeTicket = QStringLiteral("1");
+        r.typeVoiding = QStringLiteral("4");
+    }
+
     int m_tried = 0;
     std::set<QString> m_unexpected;
 
@@ -379,6 +523,8 @@ int runChild(const QString& folder, const QString& screen, int count, unsigned s
         {QStringLiteral("product"), [&] { child.product(); }},
         {QStringLiteral("buyer"), [&] { child.buyer(); }},
         {QStringLiteral("ticket"), [&] { child.ticket(); }},
+        {QStringLiteral("voiding"), [&] { child.voiding(); }},
+        {QStringLiteral("year_opening"), [&] { child.yearOpening(); }},
     };
     const auto run = screens.at(screen);
     for (int i = 0; i < count; ++i) run();
@@ -389,7 +535,7 @@ int runChild(const QString& folder, const QString& screen, int count, unsigned s
 
 // ---------------------------------------------------------------- parent
 
-int runParent(int count, unsigned seed) {
+int runParent(int count, unsigned seed, const QString& only) {
     QTemporaryDir dir;
     createDatabase(dir.path(), true);
     {
@@ -407,7 +553,9 @@ int runParent(int count, unsigned seed) {
     int tried = 0, saved = 0, refused = 0, crashes = 0, partial = 0, silent = 0;
     int general = 0;
     std::set<QString> unexpected;
-    for (const char* screen : {"producer", "product", "buyer", "ticket"}) {
+    for (const char* screen :
+         {"producer", "product", "buyer", "ticket", "voiding", "year_opening"}) {
+        if (!only.isEmpty() && only != QLatin1String(screen)) continue;
         QProcess child;
         child.setProcessChannelMode(QProcess::SeparateChannels);
         child.start(QCoreApplication::applicationFilePath(),
@@ -460,7 +608,7 @@ int main(int argc, char** argv) {
         if (args.size() == 5 && args.at(0) == QLatin1String("--child"))
             return runChild(args.at(1), args.at(2), args.at(3).toInt(), args.at(4).toUInt());
         return runParent(args.value(0, QStringLiteral("50")).toInt(),
-                         args.value(1, QStringLiteral("19")).toUInt());
+                         args.value(1, QStringLiteral("19")).toUInt(), args.value(2));
     } catch (const std::exception& e) {
         std::printf("error=%s\n", e.what());
         return 2;
