@@ -13,20 +13,24 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-#include <QCryptographicHash>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QProcess>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <functional>
+#include <memory>
 
+#include "../exchange/exchange_test_support.h"
 #include "../tickets/ticket_test_support.h"
-#include "core/database.h"
 #include "core/startup.h"
-#include "core/tdata.h"
+#include "exchange/inventory_xml_screen.h"
+#include "exchange/spreadsheet_export.h"
 #include "exchange/text_export.h"
-#include "maintenance/backup.h"
+#include "maintenance/backup_screen.h"
 #include "registers/producer_entry.h"
 #include "support/app_fixture.h"
 #include "support/database_fixture.h"
@@ -36,57 +40,152 @@
 
 using namespace tickets_test;
 
+// Readable texts in failure messages.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+
 namespace {
 
-// Writes beyond `bytes` fail with "File too large" as they would on a full disk; the signal the
-// kernel sends with it is ignored, as a program that checks its writes must.
-class FileSizeLimit {
+// A storage fault switched on and off around a save.
+class FaultSwitch {
 public:
-    explicit FileSizeLimit(qint64 bytes) {
+    virtual ~FaultSwitch() = default;
+    virtual bool on() = 0;  // false when this machine cannot make the fault
+    virtual void off() = 0;
+};
+
+// No file grows beyond `bytes` (the database's size when the fault is made): writes beyond fail
+// with "File too large" as they would with "No space left" on a full disk. The signal the kernel
+// sends with it is ignored, as a program that checks its writes must.
+class DiskFull : public FaultSwitch {
+public:
+    explicit DiskFull(qint64 bytes) : m_bytes(bytes) {}
+    ~DiskFull() override { off(); }
+    bool on() override {
+        if (m_on) return true;
         m_signal = ::signal(SIGXFSZ, SIG_IGN);
         ::getrlimit(RLIMIT_FSIZE, &m_saved);
         rlimit limit = m_saved;
-        limit.rlim_cur = rlim_t(bytes);
-        ::setrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = rlim_t(m_bytes);
+        m_on = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+        return m_on;
     }
-    ~FileSizeLimit() { lift(); }
-    void lift() {
+    void off() override {
+        if (!m_on) return;
         ::setrlimit(RLIMIT_FSIZE, &m_saved);
         ::signal(SIGXFSZ, m_signal);
+        m_on = false;
     }
 
 private:
+    qint64 m_bytes;
+    bool m_on = false;
     rlimit m_saved{};
-    sighandler_t m_signal;
+    sighandler_t m_signal = SIG_DFL;
 };
 
-// Adds tickets of another buyer straight through SQL until the file takes its next piece of
-// room; returns the size it had before. A limit there fails the next page the engine adds.
-qint64 growOnce(AppFixture& f) {
-    const QString file = f.folder() + QStringLiteral("/termaro.fdb");
-    const qint64 before = QFileInfo(file).size();
-    while (QFileInfo(file).size() == before)
-        f.exec(QStringLiteral(
-            "EXECUTE BLOCK AS DECLARE i INT = 0; BEGIN WHILE (i < 50) DO BEGIN "
-            "INSERT INTO fjfej (f_bszam, f_akod, f_megj) VALUES ('Z', 'Z', LPAD('', 200, 'x')); "
-            "INSERT INTO fjsor (s_bszam, s_akod, s_megnevezes) VALUES ('Z', 'Z', "
-            "LPAD('', 75, 'x')); i = i + 1; END END"));
-    return before;
+// The database file turns unwritable while the engine holds it open: its immutable flag fails
+// even the writes through an open descriptor (a permission change would not). Not every file
+// system or account may set it.
+class FileTurnsReadOnly : public FaultSwitch {
+public:
+    explicit FileTurnsReadOnly(const QString& path) : m_path(QFile::encodeName(path)) {}
+    ~FileTurnsReadOnly() override { off(); }
+    bool on() override { return m_on = m_on || setFlag(true); }
+    void off() override {
+        if (m_on) setFlag(false);
+        m_on = false;
+    }
+
+private:
+    bool setFlag(bool immutable) {
+        const int fd = ::open(m_path.constData(), O_RDONLY);
+        if (fd < 0) return false;
+        int flags = 0;
+        bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+        flags = immutable ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+        ::close(fd);
+        return done;
+    }
+    QByteArray m_path;
+    bool m_on = false;
+};
+
+// Fills the tables with `filler` (small rows of another buyer) until the disk takes no more:
+// the pages are then full to a row, and a save's row needs room the disk has not got.
+void fillTheDisk(AppFixture& f, const QString& filler) {
+    for (const int rows : {50, 1}) {
+        for (;;) {
+            try {
+                f.exec(QStringLiteral("EXECUTE BLOCK AS DECLARE i INT = 0; BEGIN WHILE (i < %1) "
+                                      "DO BEGIN %2 i = i + 1; END END")
+                           .arg(rows)
+                           .arg(filler));
+            } catch (const std::exception&) {
+                f.data().rollback();
+                break;
+            }
+        }
+    }
 }
 
-// A storage fault switched on and off around a save.
-struct Fault {
+// Small rows of another buyer: the room they leave in a page is too small for a save's row.
+const QString noise = QStringLiteral("LEFT(UUID_TO_CHAR(GEN_UUID()), 16)");
+const QString ticketFiller =
+    QStringLiteral(
+        "INSERT INTO fjfej (f_bszam, f_akod, f_megj) VALUES ('Z', 'Z', %1); "
+        "INSERT INTO fjsor (s_bszam, s_akod, s_megnevezes) VALUES ('Z', 'Z', %1);")
+        .arg(noise);
+const QString producerFiller =
+    QStringLiteral("INSERT INTO ostermelo (o_kod, o_nev) VALUES ('Z', %1);").arg(noise);
+
+// The database faults: made ready on the fixture, switched on with an entry open.
+struct DatabaseFault {
     const char* name;
-    std::function<std::function<void()>(AppFixture&)> start;  // returns the lift; {} if impossible
+    // `filler` fills the tables the save writes, for a fault that strikes only on new room.
+    std::function<std::unique_ptr<FaultSwitch>(AppFixture&, const QString& filler)> prepare;
 };
 
-const Fault faults[] = {
+const DatabaseFault databaseFaults[] = {
     {"disk full",
-     [](AppFixture& f) -> std::function<void()> {
-         auto limit = std::make_shared<FileSizeLimit>(growOnce(f));
-         return [limit] { limit->lift(); };
+     [](AppFixture& f, const QString& filler) -> std::unique_ptr<FaultSwitch> {
+         auto disk = std::make_unique<DiskFull>(
+             QFileInfo(f.folder() + QStringLiteral("/termaro.fdb")).size());
+         if (disk->on()) fillTheDisk(f, filler);
+         disk->off();
+         return disk;
+     }},
+    {"database file turned read-only",
+     [](AppFixture& f, const QString&) -> std::unique_ptr<FaultSwitch> {
+         return std::make_unique<FileTurnsReadOnly>(f.folder() + QStringLiteral("/termaro.fdb"));
      }},
 };
+
+// Clicks OK on an entry with the fault on. When the save fails, checks that the user was told
+// (the numbered message first; a list read again behind it may add the engine's reason) and the
+// entry keeps its input, lifts the fault, runs `checkStored` and clicks OK again, which must
+// save. Returns whether the fault struck.
+bool saveThroughTheFault(AppFixture& f, FaultSwitch& fault, QDialog& entry, const char* input,
+                         const std::function<void()>& checkStored) {
+    const QString typed = edit(entry, input)->text();
+    f.ui.messages.clear();
+    button(entry, "OK")->click();
+    const bool struck = entry.isVisible();
+    if (struck) {
+        EXPECT_TRUE(f.ui.messages.value(0).startsWith("Hiba"))
+            << f.ui.messages.value(0).toStdString();
+        EXPECT_EQ(edit(entry, input)->text(), typed) << "the input is kept";
+        fault.off();
+        checkStored();
+        f.ui.messages.clear();
+        button(entry, "OK")->click();
+        EXPECT_EQ(f.ui.messages, QStringList());
+        EXPECT_FALSE(entry.isVisible());
+    }
+    return struck;
+}
 
 // What the other connection sees of a ticket: "header|lines|sum of lines|header sum", or "".
 QString storedTicket(AppFixture& f, const QString& number) {
@@ -100,45 +199,31 @@ QString storedTicket(AppFixture& f, const QString& number) {
 
 }  // namespace
 
-// A new ticket with three lines is saved while the fault holds. Wherever the fault strikes (a
-// line's write or the ticket's), the user is told, that entry stays open with its input, and
-// nothing stands half-written: the lines confirmed so far and no header. Once the fault is gone
-// the same entry saves, and the ticket is whole.
+// A new ticket with three lines, the fault switched on once the entry is open. Wherever it
+// strikes (a line's write or the ticket's), the user is told, that entry stays open with its
+// input and nothing stands half-written: the lines confirmed so far and no header. Once the
+// fault is gone the same entry saves, and the ticket is whole.
 TEST(StorageFaults, ATicketSavedUnderAFaultIsToldKeptOpenAndSavedWholeAfterwards) {
-    for (const Fault& fault : faults) {
-        SCOPED_TRACE(fault.name);
+    for (const DatabaseFault& kind : databaseFaults) {
+        SCOPED_TRACE(kind.name);
         AppFixture f(true);
         f.chooseBuyer("1");
         writeSettings(f, allVisible);
         TForm8 list(f.app());
         list.show();
-        std::function<void()> lift = fault.start(f);
-        if (!lift) {
-            std::printf("skipped: %s is not possible here\n", fault.name);
-            continue;
-        }
+        const std::unique_ptr<FaultSwitch> fault = kind.prepare(f, ticketFiller);
         QString number;
         int linesConfirmed = 0;
         bool struck = false;
-        // Clicks OK; when the save fails under the fault, checks what the user sees and what is
-        // stored, lifts the fault and clicks OK again.
-        const auto saveThroughTheFault = [&](QDialog& d, const char* input) {
-            const QString typed = edit(d, input)->text();
-            button(d, "OK")->click();
-            if (!d.isVisible()) return;
-            struck = true;
-            EXPECT_EQ(f.ui.messages.size(), 1) << f.ui.messages.join('/').toStdString();
-            EXPECT_TRUE(f.ui.messages.value(0).startsWith("Hiba"));
-            EXPECT_EQ(edit(d, input)->text(), typed) << "the input is kept";
-            EXPECT_EQ(storedTicket(f, number),
-                      QStringLiteral("0|%1").arg(linesConfirmed) + storedTicket(f, number).mid(3))
+        if (!fault->on()) {
+            std::printf("skipped: %s cannot be made here\n", kind.name);
+            continue;
+        }
+        fault->off();
+        const auto nothingHalf = [&] {
+            const QString stored = storedTicket(f, number);
+            EXPECT_EQ(stored.section('|', 0, 1), QStringLiteral("0|%1").arg(linesConfirmed))
                 << "no header, no half line";
-            lift();
-            lift = [] {};
-            f.ui.messages.clear();
-            button(d, "OK")->click();
-            EXPECT_EQ(f.ui.messages, QStringList());
-            EXPECT_FALSE(d.isVisible());
         };
         // Tickets until one needs room the disk no longer has.
         for (int attempt = 0; attempt < 40 && !struck; ++attempt) {
@@ -148,27 +233,75 @@ TEST(StorageFaults, ATicketSavedUnderAFaultIsToldKeptOpenAndSavedWholeAfterwards
                 number = entry.documentNumber();
                 pickProducer(f, "3");
                 entry.producerButton()->click();
+                edit(d, "F_MEGJ")->setText("száraz áru");
                 for (const char* quantity : {"2", "150,5", "7"}) {
                     pickProduct(f, "1");
                     f.ui.onModal["TForm10"] = [&](QDialog& line) {
                         button(line, "Termék")->click();
                         edit(line, "S_BRUTTO")->setText(quantity);
-                        saveThroughTheFault(line, "S_BRUTTO");
+                        fault->on();
+                        struck =
+                            saveThroughTheFault(f, *fault, line, "S_BRUTTO", nothingHalf) || struck;
                         ++linesConfirmed;
                         return line.result();
                     };
                     button(d, "Új")->click();
                 }
                 EXPECT_EQ(f.data().query("ZQ20").rowCount(), 3);
-                saveThroughTheFault(d, "F_BSZAM");
+                fault->on();
+                struck = saveThroughTheFault(f, *fault, d, "F_MEGJ", nothingHalf) || struck;
                 return d.result();
             };
             button(list, "Új")->click();
+            EXPECT_EQ(f.ui.messages, QStringList());
         }
-        lift();
         ASSERT_TRUE(struck) << "the fault never reached a save";
         const QStringList stored = storedTicket(f, number).split('|');
         EXPECT_EQ(stored.mid(0, 2), QStringList({"1", "3"}));
         EXPECT_EQ(stored.value(2), stored.value(3)) << "the header holds the sum of its lines";
+    }
+}
+
+// A new producer saved under the fault: told, kept open with its input, absent until the second
+// OK after the fault is gone, then stored once.
+TEST(StorageFaults, AProducerSavedUnderAFaultIsToldKeptOpenAndSavedOnceAfterwards) {
+    const std::pair<const char*, const char*> inputs[] = {
+        {"O_IRSZAM", "6000"},         {"O_HELYSEGNEV", "Kecskemét"}, {"O_UTCA", "Fő"},
+        {"O_ADOAZON", "8347708363"},  {"O_ADOSZAM", "71689766103"},  {"O_SZJA", "15"},
+        {"O_SZULHELY", "Szeged"},     {"O_SZIDO", "1962.03.14"},     {"O_NEME", "2"},
+        {"O_ANYJA", "Nagy Éva"},      {"O_SZULNEV", "Tóth Anna"},    {"O_FHAT", "8"},
+        {"O_ERVKELT1", "2021.01.01"}, {"O_FELIR", "KJ7273177"},
+    };
+    for (const DatabaseFault& kind : databaseFaults) {
+        SCOPED_TRACE(kind.name);
+        AppFixture f(true);
+        f.chooseBuyer("1");
+        const std::unique_ptr<FaultSwitch> fault = kind.prepare(f, producerFiller);
+        if (!fault->on()) {
+            std::printf("skipped: %s cannot be made here\n", kind.name);
+            continue;
+        }
+        fault->off();
+        bool struck = false;
+        QString name;
+        const auto count = [&f](const QString& n) {
+            return committed(
+                f, QStringLiteral("SELECT count(*) FROM ostermelo WHERE o_nev = '%1'").arg(n));
+        };
+        for (int attempt = 0; attempt < 400 && !struck; ++attempt) {
+            f.run().producerEntryMode = QStringLiteral("Új őstermelő");
+            TForm5 entry(f.app());
+            entry.show();
+            name = QStringLiteral("Kiss Anna %1").arg(attempt);
+            entry.field("O_NEV")->setText(name);
+            for (const auto& [column, text] : inputs)
+                entry.field(column)->setText(QString::fromUtf8(text));
+            fault->on();
+            struck = saveThroughTheFault(f, *fault, entry, "O_NEV",
+                                         [&] { EXPECT_EQ(count(name), "0"); });
+            EXPECT_EQ(f.ui.messages, QStringList());
+        }
+        ASSERT_TRUE(struck) << "the fault never reached a save";
+        EXPECT_EQ(count(name), "1");
     }
 }
