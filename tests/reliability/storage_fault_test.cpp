@@ -14,6 +14,8 @@
 #include <unistd.h>
 
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QDateEdit>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -27,6 +29,7 @@
 #include "../exchange/exchange_test_support.h"
 #include "../tickets/ticket_test_support.h"
 #include "core/startup.h"
+#include "exchange/inventory_xml.h"
 #include "exchange/inventory_xml_screen.h"
 #include "exchange/spreadsheet_export.h"
 #include "exchange/text_export.h"
@@ -303,5 +306,168 @@ TEST(StorageFaults, AProducerSavedUnderAFaultIsToldKeptOpenAndSavedOnceAfterward
         }
         ASSERT_TRUE(struck) << "the fault never reached a save";
         EXPECT_EQ(count(name), "1");
+    }
+}
+
+namespace {
+
+// Root passes over file permissions; without that right this process meets them as a buyer's
+// account does. Reading stays as it was, so the engine's own folders stay usable.
+void dropPermissionOverride() {
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[2]{};
+    ASSERT_EQ(::syscall(SYS_capget, &header, data), 0);
+    data[0].effective &= ~(1u << CAP_DAC_OVERRIDE);
+    ASSERT_EQ(::syscall(SYS_capset, &header, data), 0);
+}
+
+}  // namespace
+
+// A database file the account may only read: the program does not start, it says it cannot
+// reach the database and why, and the file stays as it was. The start runs in a child process of
+// its own (its own engine, without root's override), this test again with the folder named.
+TEST(StorageFaults, AReadOnlyDatabaseFileStopsTheStartWithTheReasonAndStaysAsItWas) {
+    const QString childFolder = qEnvironmentVariable("TERMARO_READ_ONLY_FOLDER");
+    if (!childFolder.isEmpty()) {
+        dropPermissionOverride();
+        QDir::setCurrent(childFolder);
+        RecordingUi ui;
+        EXPECT_EQ(startProgram(ui), nullptr);
+        ASSERT_EQ(ui.messages.size(), 1);
+        EXPECT_EQ(ui.messages[0],
+                  "Az adatbáziskezelöt nem találja.\rA program müködéséhez szükséges.\rno "
+                  "permission for read-write access to database " +
+                      childFolder + "/termaro.fdb");
+        return;
+    }
+    QTemporaryDir folder;
+    QTemporaryDir lockFolder;
+    createDatabase(folder.path(), true);
+    const QString file = folder.path() + QStringLiteral("/termaro.fdb");
+    const QByteArray before = fileBytes(file);
+    ASSERT_TRUE(
+        QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TERMARO_READ_ONLY_FOLDER"), folder.path());
+    env.insert(QStringLiteral("FIREBIRD_LOCK"), lockFolder.path());
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::ForwardedChannels);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--gtest_filter=StorageFaults.") +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name()});
+    ASSERT_TRUE(child.waitForFinished(120000));
+    EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(child.exitCode(), 0);
+    EXPECT_TRUE(fileBytes(file) == before) << "the database file is untouched";
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{"termaro.fdb"});
+}
+
+namespace {
+
+// An output the user writes into the working folder, through its screen.
+struct Output {
+    const char* name;
+    const char* file;           // in the working folder
+    QStringList writtenBefore;  // whole files the output may write before `file`
+    std::function<void(AppFixture&)> write;
+};
+
+const Output outputs[] = {
+    {"text export",
+     "FjSor.txt",
+     {"atvevo.txt", "ostermelo.txt", "sorszam.txt", "termek.txt", "FjFej.txt"},
+     [](AppFixture& f) {
+         TForm29 screen(f.app());
+         screen.show();
+         screen.findChild<QLineEdit*>(QStringLiteral("Edit1"))->setText(f.folder() + '/');
+         buttonOf(&screen, QStringLiteral("Export"))->click();
+     }},
+    {"spreadsheet export",
+     "FJFEJ.xlsx",
+     {},
+     [](AppFixture& f) {
+         TForm20 screen(f.app());
+         screen.show();
+         QWidget* page = screen.findChild<QTabWidget*>(QStringLiteral("pages"))->widget(0);
+         buttonOf(page, QStringLiteral("Kigyüjtés"))->click();
+         buttonOf(page, QStringLiteral("Exportálás "))->click();
+     }},
+    {"inventory file",
+     "fjegy_keszlethez.xml",
+     {},
+     [](AppFixture& f) {
+         TForm41 screen(f.app());
+         screen.show();
+         screen.findChild<QDateEdit*>(QStringLiteral("DateTimePicker1"))
+             ->setDate(QDate(2000, 1, 1));
+         screen.findChild<QDateEdit*>(QStringLiteral("DateTimePicker2"))
+             ->setDate(QDate(2030, 1, 1));
+         screen.findChild<QPushButton*>(QStringLiteral("Button4"))->click();
+     }},
+    {"backup",
+     "mentes.fdb",
+     {},
+     [](AppFixture& f) {
+         TForm35 screen(f.app());
+         screen.show();
+         screen.findChild<QLineEdit*>(QStringLiteral("Edit2"))
+             ->setText(f.folder() + QStringLiteral("/mentes.fdb"));
+         screen.findChild<QPushButton*>(QStringLiteral("Button1"))->click();
+     }},
+};
+
+// Every line of the demonstration year many times over, each with a name of its own: each
+// output is larger than the room left on the full disk below.
+void makeOutputsLarge(AppFixture& f) {
+    for (int i = 0; i < 7; ++i)
+        f.exec(QStringLiteral(
+            "INSERT INTO fjsor (s_bszam, s_termekkod, s_megnevezes, s_vtsz, s_levonszaz, s_brutto, "
+            "s_megy, s_ear, s_kompmerteke, s_akod, s_szja, s_bizonylat) SELECT s_bszam, "
+            "s_termekkod, LEFT(UUID_TO_CHAR(GEN_UUID()), 30), s_vtsz, s_levonszaz, s_brutto, "
+            "s_megy, s_ear, s_kompmerteke, s_akod, s_szja, s_bizonylat FROM fjsor"));
+}
+
+}  // namespace
+
+// Each output written on a full disk: the user is told and the old file stays byte for byte,
+// with no half file beside it. With the working folder removed under the running program: the
+// user is told and nothing is written anywhere.
+TEST(StorageFaults, AnOutputThatCannotBeWrittenIsToldAndLeavesTheOldFileOrNone) {
+    for (const Output& output : outputs) {
+        SCOPED_TRACE(output.name);
+        {
+            SCOPED_TRACE("disk full");
+            AppFixture f(true);
+            f.chooseBuyer("1");
+            makeOutputsLarge(f);
+            const QString target = f.folder() + '/' + QString::fromLatin1(output.file);
+            const bool backup = QByteArray(output.name) == "backup";  // must not exist before
+            if (!backup) writeBytes(target, "the previous file");
+            const QStringList before = QDir(f.folder()).entryList(QDir::Files | QDir::Hidden);
+            {
+                // Room for the database but none for a copy of it or for a large output.
+                DiskFull disk(
+                    backup ? QFileInfo(f.folder() + QStringLiteral("/termaro.fdb")).size() - 8192
+                           : 32 * 1024);
+                ASSERT_TRUE(disk.on());
+                output.write(f);
+            }
+            EXPECT_FALSE(f.ui.messages.isEmpty());
+            EXPECT_EQ(fileBytes(target), backup ? QByteArray() : QByteArray("the previous file"));
+            QStringList after = QDir(f.folder()).entryList(QDir::Files | QDir::Hidden);
+            for (const QString& whole : output.writtenBefore) after.removeOne(whole);
+            EXPECT_EQ(after, before) << "no half file";
+        }
+        {
+            SCOPED_TRACE("working folder removed");
+            AppFixture f(true);
+            f.chooseBuyer("1");
+            ASSERT_TRUE(QDir(f.folder()).removeRecursively());
+            output.write(f);
+            EXPECT_FALSE(f.ui.messages.isEmpty());
+            EXPECT_FALSE(QFileInfo::exists(f.folder()));
+        }
     }
 }
