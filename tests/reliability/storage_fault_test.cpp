@@ -5,12 +5,10 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <linux/capability.h>
 #include <linux/fs.h>
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <QCheckBox>
@@ -34,6 +32,7 @@
 #include "exchange/spreadsheet_export.h"
 #include "exchange/text_export.h"
 #include "maintenance/backup_screen.h"
+#include "permission_override.h"
 #include "registers/producer_entry.h"
 #include "support/app_fixture.h"
 #include "support/database_fixture.h"
@@ -309,27 +308,13 @@ TEST(StorageFaults, AProducerSavedUnderAFaultIsToldKeptOpenAndSavedOnceAfterward
     }
 }
 
-namespace {
-
-// Root passes over file permissions; without that right this process meets them as a buyer's
-// account does. Reading stays as it was, so the engine's own folders stay usable.
-void dropPermissionOverride() {
-    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct data[2]{};
-    ASSERT_EQ(::syscall(SYS_capget, &header, data), 0);
-    data[0].effective &= ~(1u << CAP_DAC_OVERRIDE);
-    ASSERT_EQ(::syscall(SYS_capset, &header, data), 0);
-}
-
-}  // namespace
-
 // A database file the account may only read: the program does not start, it says it cannot
 // reach the database and why, and the file stays as it was. The start runs in a child process of
 // its own (its own engine, without root's override), this test again with the folder named.
 TEST(StorageFaults, AReadOnlyDatabaseFileStopsTheStartWithTheReasonAndStaysAsItWas) {
     const QString childFolder = qEnvironmentVariable("TERMARO_READ_ONLY_FOLDER");
     if (!childFolder.isEmpty()) {
-        dropPermissionOverride();
+        const WithoutPermissionOverride asABuyer;
         QDir::setCurrent(childFolder);
         RecordingUi ui;
         EXPECT_EQ(startProgram(ui), nullptr);
