@@ -10,6 +10,7 @@
 #include "lists/list_support.h"
 
 namespace {
+const QString reportFile = QStringLiteral("FjLista8.frf");
 const QList<GridColumn> gridColumns = {
     {"o_kod", "Kód", 60},
     {"o_nev", "Név", 280},
@@ -97,14 +98,15 @@ void TForm19::print() {
                                   "SELECT f_ostermkod AS o_kod, SUM(s_vetelar) AS nevosszesen"
                                   "  FROM fjsor JOIN fjfej ON s_bszam = f_bszam") +
                               filter + QStringLiteral(" GROUP BY f_ostermkod ORDER BY f_ostermkod");
-    const QString linesSql = QStringLiteral(
-                                 "SELECT * FROM fjsor JOIN fjfej ON s_bszam = f_bszam"
-                                 "  LEFT JOIN ostermelo ON f_ostermkod = o_kod") +
-                             filter +
-                             QStringLiteral(
-                                 " ORDER BY f_ostermkod, s_megnevezes, %1, s_bszam, "
-                                 "id_fjsor")
-                                 .arg(date);
+    const QString linesFrom = QStringLiteral(
+                                  "FROM fjsor JOIN fjfej ON s_bszam = f_bszam"
+                                  "  LEFT JOIN ostermelo ON f_ostermkod = o_kod") +
+                              filter;
+    const QString linesSql =
+        QStringLiteral("SELECT %1 %2 ORDER BY f_ostermkod, s_megnevezes, %3, s_bszam, id_fjsor")
+            .arg(printedColumns(data().database(), app().workPath(reportFile),
+                                QStringLiteral("ZQ21"), linesFrom, {QStringLiteral("f_ostermkod")}),
+                 linesFrom, date);
 
     Query& producers = rows();
     Query& total = data().query("ZQ80");
@@ -138,5 +140,5 @@ void TForm19::print() {
                   },
                   [&producers] { return !producers.active() || producers.eof(); }});
     datasets.set(QStringLiteral("frUserDataset4"), queryRoutines(lines));
-    reportRequest(app(), ReportComponent::frNyomtat, QStringLiteral("FjLista8.frf"), false);
+    reportRequest(app(), ReportComponent::frNyomtat, reportFile, false);
 }

@@ -11,6 +11,7 @@
 #include "lists/list_support.h"
 
 namespace {
+const QString reportFile = QStringLiteral("FjLista5.frf");
 const QList<GridColumn> gridColumns = {
     {"s_megnevezes", "Megnevezés", 260},
     {"mennyiseg", "Mennyiség", 110},
@@ -100,14 +101,18 @@ void TForm13::openProductLines() {
     lines.open();
 }
 
-QString TForm13::periodLinesSql() const {
+QString TForm13::periodLinesSql() {
     const QString date = m_dateChoice->column();
-    return QStringLiteral(
-               "SELECT * FROM fjsor JOIN fjfej ON s_bszam = f_bszam"
-               "  LEFT JOIN ostermelo ON f_ostermkod = o_kod"
-               " WHERE (%1 >= :p1) AND (%1 <= :p2) AND (f_akod = :p3)"
-               " ORDER BY s_megnevezes, %1, s_bszam, id_fjsor")
-        .arg(date);
+    const QString from = QStringLiteral(
+                             "FROM fjsor JOIN fjfej ON s_bszam = f_bszam"
+                             "  LEFT JOIN ostermelo ON f_ostermkod = o_kod"
+                             " WHERE (%1 >= :p1) AND (%1 <= :p2) AND (f_akod = :p3)")
+                             .arg(date);
+    const QString columns =
+        printedColumns(data().database(), app().workPath(reportFile), QStringLiteral("ZQ21"), from,
+                       {QStringLiteral("s_megnevezes")});
+    return QStringLiteral("SELECT %1 %2 ORDER BY s_megnevezes, %3, s_bszam, id_fjsor")
+        .arg(columns, from, date);
 }
 
 std::map<QString, Value> TForm13::periodParams() {
@@ -148,5 +153,5 @@ void TForm13::print() {
                   },
                   [&products] { return !products.active() || products.eof(); }});
     datasets.set(QStringLiteral("frUserDataset2"), queryRoutines(lines));
-    reportRequest(app(), ReportComponent::frNyomtat, QStringLiteral("FjLista5.frf"), false);
+    reportRequest(app(), ReportComponent::frNyomtat, reportFile, false);
 }
