@@ -72,7 +72,8 @@ double bareProducts(Database& db) {
     QElapsedTimer t;
     t.start();
     fetchAll(db,
-             "SELECT s_megnevezes, SUM(s_netto), SUM(s_vetelar) FROM fjsor JOIN fjfej ON s_bszam "
+             "SELECT s_megnevezes, SUM(s_netto), SUM(s_vetelar), SUM(SUM(s_vetelar)) OVER () FROM "
+             "fjsor JOIN fjfej ON s_bszam "
              "= f_bszam LEFT JOIN ostermelo ON f_ostermkod = o_kod WHERE (f_fizkelt >= ?) AND "
              "(f_fizkelt <= ?) AND (f_akod = ?) GROUP BY s_megnevezes ORDER BY s_megnevezes",
              period());
@@ -92,7 +93,8 @@ double bareProducers(Database& db) {
     t.start();
     fetchAll(
         db,
-        "SELECT f_ostermkod, o_nev, SUM(s_vetelar) FROM fjfej LEFT JOIN fjsor ON s_bszam = "
+        "SELECT f_ostermkod, o_nev, SUM(s_vetelar), SUM(SUM(s_vetelar)) OVER () FROM fjfej LEFT "
+        "JOIN fjsor ON s_bszam = "
         "f_bszam LEFT JOIN ostermelo ON f_ostermkod = o_kod WHERE (f_fizkelt >= ?) AND "
         "(f_fizkelt <= ?) AND (s_akod = ?) GROUP BY f_ostermkod, o_nev ORDER BY f_ostermkod, o_nev",
         period());

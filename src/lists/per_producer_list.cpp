@@ -53,22 +53,12 @@ void TForm19::collect() {
         q.bindText(QStringLiteral("p3"), run().buyerCode);
     };
 
-    Query& total = data().query("ZQ80");
-    total.close();
-    total.clearSql();
-    total.addSql(QStringLiteral("SELECT s_akod, SUM(s_vetelar) AS m_osszesen"));
-    total.addSql(QString::fromLatin1(headersFirst));
-    total.addSql(QStringLiteral(" WHERE (%1 >= :p1) AND (%1 <= :p2) AND (s_akod = :p3)").arg(date));
-    total.addSql(QStringLiteral(" GROUP BY s_akod"));
-    bindPeriod(total);
-    total.open();
-    m_total = ::totalText(total, QStringLiteral("m_osszesen"));
-
     Query& producers = rows();
     producers.close();
     producers.clearSql();
     producers.addSql(
-        QStringLiteral("SELECT f_ostermkod AS o_kod, o_nev, SUM(s_vetelar) AS nevosszesen"));
+        QStringLiteral("SELECT f_ostermkod AS o_kod, o_nev, SUM(s_vetelar) AS nevosszesen,"
+                       " SUM(SUM(s_vetelar)) OVER () AS m_osszesen"));
     producers.addSql(QString::fromLatin1(headersFirst));
     producers.addSql(QStringLiteral("  LEFT JOIN ostermelo ON f_ostermkod = o_kod"));
     producers.addSql(
@@ -76,6 +66,9 @@ void TForm19::collect() {
     producers.addSql(QStringLiteral(" GROUP BY f_ostermkod, o_nev ORDER BY f_ostermkod, o_nev"));
     bindPeriod(producers);
     producers.open();
+    // The grand total comes with the groups (one pass over the period's lines instead of two),
+    // so the printed total is the sum of the printed groups.
+    m_total = ::totalText(producers, QStringLiteral("m_osszesen"));
 }
 
 // Every producer's lines and total come from two statements sorted by producer code, read

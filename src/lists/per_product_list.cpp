@@ -53,22 +53,14 @@ void TForm13::collect() {
         q.bindText(QStringLiteral("p3"), run().buyerCode);
     };
 
-    Query& total = data().query("ZQ80");
-    total.close();
-    total.clearSql();
-    total.addSql(QStringLiteral("SELECT s_akod, SUM(s_vetelar) AS m_osszesen"));
-    total.addSql(QStringLiteral("  FROM fjsor JOIN fjfej ON s_bszam = f_bszam"));
-    total.addSql(QStringLiteral(" WHERE (%1 >= :p1) AND (%1 <= :p2) AND (f_akod = :p3)").arg(date));
-    total.addSql(QStringLiteral(" GROUP BY s_akod"));
-    bindPeriod(total);
-    total.open();
-    m_total = ::totalText(total, QStringLiteral("m_osszesen"));
-
     Query& products = rows();
     products.close();
     products.clearSql();
+    // The grand total comes with the groups (one pass over the period's lines instead of two),
+    // so the printed total is the sum of the printed groups.
     products.addSql(QStringLiteral(
-        "SELECT s_megnevezes, SUM(s_netto) AS mennyiseg, SUM(s_vetelar) AS kifizetett"));
+        "SELECT s_megnevezes, SUM(s_netto) AS mennyiseg, SUM(s_vetelar) AS kifizetett,"
+        " SUM(SUM(s_vetelar)) OVER () AS m_osszesen"));
     products.addSql(QStringLiteral("  FROM fjsor JOIN fjfej ON s_bszam = f_bszam"));
     products.addSql(QStringLiteral("  LEFT JOIN ostermelo ON f_ostermkod = o_kod"));
     products.addSql(
@@ -76,6 +68,7 @@ void TForm13::collect() {
     products.addSql(QStringLiteral(" GROUP BY s_megnevezes ORDER BY s_megnevezes"));
     bindPeriod(products);
     products.open();
+    m_total = ::totalText(products, QStringLiteral("m_osszesen"));
     openProductLines();
 }
 
