@@ -53,6 +53,10 @@ int LineFile::lastIndexOf(const QByteArray& key) const {
     return -1;
 }
 
+namespace {
+constexpr std::int64_t maxAmount = 99'999'999'999;  // 11 digits, the most an amount line holds
+}  // namespace
+
 std::optional<std::int64_t> LineFile::amount(const QByteArray& key) const {
     const int index = lastIndexOf(key);
     if (index < 0) return std::nullopt;
@@ -62,6 +66,10 @@ std::optional<std::int64_t> LineFile::amount(const QByteArray& key) const {
     const std::int64_t number = value.toLongLong(&ok);
     if (!ok)
         throw AppError(QStringLiteral("'%1' nem érvényes egész szám (%2= sor)")
+                           .arg(QString::fromLatin1(value), QString::fromLatin1(key)));
+    // Sums of such amounts stay far inside the number that holds them.
+    if (number > maxAmount || number < -maxAmount)
+        throw AppError(QStringLiteral("Az összeg több mint 11 jegyű: %1 (%2= sor)")
                            .arg(QString::fromLatin1(value), QString::fromLatin1(key)));
     return number;
 }
@@ -79,7 +87,6 @@ LineFile readLineFile(const QString& path) {
 }
 
 namespace {
-constexpr std::int64_t maxAmount = 99'999'999'999;  // 11 digits
 
 QString checkedAmount(std::int64_t whole) {
     if (whole > maxAmount || whole < -maxAmount)

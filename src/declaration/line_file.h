@@ -39,7 +39,8 @@ public:
     // The index of the last line "key=..." or -1.
     int lastIndexOf(const QByteArray& key) const;
     // The amount of the last "key=" line: nullopt when there is none or it holds nothing after
-    // the "=" (such a line counts as 0); throws AppError when the value is not a whole number.
+    // the "=" (such a line counts as 0); throws AppError when the value is not a whole number of
+    // at most 11 digits.
     std::optional<std::int64_t> amount(const QByteArray& key) const;
 };
 

@@ -36,7 +36,27 @@ QByteArray readInputFile(const QString& path) {
         throw AppError(QStringLiteral("A fájl nem nyitható meg: %1 (%2)")
                            .arg(QDir::toNativeSeparators(path), file.errorString()));
     }
-    return file.readAll();
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        throw AppError(QStringLiteral("A fájl nem olvasható: %1 (%2)")
+                           .arg(QDir::toNativeSeparators(path), file.errorString()));
+    }
+    return bytes;
+}
+
+QStringList readImportLines(const QString& path,
+                            const std::function<QString(const QByteArray&)>& decode) {
+    const QStringList lines = textLines(decode(readInputFile(path)));
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (lines.at(i).size() > longestImportLine) {
+            throw AppError(
+                QStringLiteral("A fájl nem import fájl: %1 (a %2. sora hosszabb %3 karakternél)")
+                    .arg(QDir::toNativeSeparators(path))
+                    .arg(i + 1)
+                    .arg(longestImportLine));
+        }
+    }
+    return lines;
 }
 
 QSet<QString> storedCodes(Database& db, const QString& sql) {

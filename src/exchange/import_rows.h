@@ -13,6 +13,13 @@ class Database;
 QStringList textLines(const QString& text);
 // Reads a whole file; throws AppError naming the file when it cannot be read.
 QByteArray readInputFile(const QString& path);
+// The longest line an import file may hold, far beyond any real row: a longer one means the
+// file is not one of these (and the text area showing it would take minutes to draw).
+constexpr qsizetype longestImportLine = 10000;
+// The lines of an import file as `decode` reads its bytes; throws AppError naming the file when
+// it cannot be read or holds a line longer than longestImportLine.
+QStringList readImportLines(const QString& path,
+                            const std::function<QString(const QByteArray&)>& decode);
 
 // The values of one column of a table (codes already stored), read straight from the server.
 QSet<QString> storedCodes(Database& db, const QString& sql);

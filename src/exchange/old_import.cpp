@@ -164,8 +164,8 @@ TForm25::TForm25(App& app, QWidget* parent)
 QStringList TForm25::loadFile(const QString& fileName) {
     m_lines->clear();
     const QString path = prefixedPath(app(), m_folder->text(), fileName);
-    const QString text = win1250::decode(readInputFile(path));
-    const QStringList lines = textLines(text);
+    const QStringList lines =
+        readImportLines(path, [](const QByteArray& bytes) { return win1250::decode(bytes); });
     m_lines->setPlainText(lines.join(u'\n'));
     return lines;
 }

@@ -96,6 +96,9 @@ QLabel* note(const QString& text) {
 
 QString decodeProducerFile(const QByteArray& bytes) {
     if (bytes.startsWith("\xEF\xBB\xBF")) return QString::fromUtf8(bytes.mid(3));
+    // A spreadsheet's "Unicode" text: UTF-16 behind its byte-order mark.
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
+        return QStringDecoder(QStringDecoder::Utf16)(bytes);
     bool ascii = true;
     for (const char c : bytes) {
         if (static_cast<unsigned char>(c) >= 0x80) {
@@ -180,7 +183,7 @@ void TForm34::openFile() {
     request.filter = QStringLiteral("CSV fájl (*.csv);;Minden fájl (*)");
     const QString path = ui().openFileName(request);
     if (!path.isEmpty()) {
-        m_text->setPlainText(textLines(decodeProducerFile(readInputFile(path))).join(u'\n'));
+        m_text->setPlainText(readImportLines(path, decodeProducerFile).join(u'\n'));
     }
     m_list->clear();
     for (const QString& line : textLines(m_text->toPlainText())) {

@@ -11,8 +11,8 @@ class QListWidget;
 class QPlainTextEdit;
 
 // The text of a producer file: UTF-8 when it starts with a byte-order mark or is valid UTF-8
-// holding non-ASCII bytes, else Windows-1250 (what a spreadsheet saves as "CSV" on Hungarian
-// Windows).
+// holding non-ASCII bytes, UTF-16 behind its byte-order mark, else Windows-1250 (what a
+// spreadsheet saves as "CSV" on Hungarian Windows).
 QString decodeProducerFile(const QByteArray& bytes);
 // The fields of one semicolon-separated line, each trimmed; at most 25.
 QStringList semicolonFields(const QString& line);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "exchange/row_stream.h"
+#include "exchange/workbook_check.h"
 
 namespace {
 
@@ -187,6 +188,12 @@ QString writeWorkbook(const QString& path, const QList<SheetColumn>& columns, Ro
     if (!workbook.close()) {
         return QStringLiteral("A munkafüzet írása nem sikerült: %1")
             .arg(QDir::toNativeSeparators(path));
+    }
+    // A full disk under the library's temporary files leaves a short part behind its success.
+    const QString unfinished = unfinishedWorkbookPart(temporaryName);
+    if (!unfinished.isEmpty()) {
+        return QStringLiteral("A munkafüzet írása nem sikerült: %1 (%2)")
+            .arg(QDir::toNativeSeparators(path), unfinished);
     }
     std::error_code renameError;
     std::filesystem::rename(fsPath(temporaryName), fsPath(path), renameError);
