@@ -45,6 +45,9 @@ public:
     // Fetches the next row without packing it, for reading a few of its columns by current().
     bool next();
     Value current(int column) const;
+    // Whether column `column` of the row fetched by next() reads as an empty text (NULL or a
+    // text of no characters), without converting it.
+    bool currentIsEmpty(int column) const;
     void close();
     // Reads column `column` of a packed row.
     static Value unpack(const QByteArray& row, int column);
