@@ -304,6 +304,14 @@ std::vector<Section> producerSections() {
     };
 }
 
+// The ticket collection's join of each line's header. The period's conditions drop lines
+// without a header anyway, so the check's walk joins the headers with an inner join instead: the
+// same rows, and the engine starts from the period's tickets and sorts their lines into entry
+// order, a fifth less work over a large year than looking up the header of every line in turn.
+// The grid keeps the outer join: its first rows come at once, without the sort.
+const QString headerJoin = QStringLiteral("  LEFT JOIN fjfej     ON s_bszam     = f_bszam ");
+const QString headerInnerJoin = QStringLiteral("  JOIN fjfej          ON s_bszam     = f_bszam ");
+
 // --- the run --------------------------------------------------------------------------------
 
 std::vector<Value> positionalValues(const ParsedSql& parsed, const Collection& collection) {
@@ -415,8 +423,7 @@ void bindValue(Query& query, const QString& name, const Value& value) {
 }  // namespace
 
 Collection ticketCollection(QDate from, QDate to, const QString& buyerCode) {
-    return {{QStringLiteral("SELECT *"), QStringLiteral("  FROM fjsor"),
-             QStringLiteral("  LEFT JOIN fjfej     ON s_bszam     = f_bszam "),
+    return {{QStringLiteral("SELECT *"), QStringLiteral("  FROM fjsor"), headerJoin,
              QStringLiteral("  LEFT JOIN ostermelo ON f_ostermkod = o_kod   "),
              // "f_akod || ''" and "f_fizkelt + 0" keep the engine off the buyer and date indexes:
              // each line's header is found by its number, and through either index each lookup
@@ -449,7 +456,10 @@ Findings ticketFindings(Database& db, const Collection& collection) {
     static const std::vector<Section> sections = ticketSections();
     QList<Column> columns;
     for (int c = 0; c < columnCount; ++c) columns << Column(c);
-    return runSections(db, collection, sections, columns);
+    Collection walk = collection;
+    const qsizetype join = walk.lines.indexOf(headerJoin);
+    if (join >= 0) walk.lines[join] = headerInnerJoin;
+    return runSections(db, walk, sections, columns);
 }
 
 Findings producerFindings(Database& db, const Collection& collection) {
