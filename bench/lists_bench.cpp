@@ -72,14 +72,16 @@ double bareProducts(Database& db) {
     QElapsedTimer t;
     t.start();
     fetchAll(db,
-             "SELECT s_megnevezes, SUM(s_netto), SUM(s_vetelar) FROM fjsor JOIN fjfej ON s_bszam "
+             "SELECT s_megnevezes, SUM(s_netto), SUM(s_vetelar), SUM(SUM(s_vetelar)) OVER () FROM "
+             "fjsor JOIN fjfej ON s_bszam "
              "= f_bszam LEFT JOIN ostermelo ON f_ostermkod = o_kod WHERE (f_fizkelt >= ?) AND "
              "(f_fizkelt <= ?) AND (f_akod = ?) GROUP BY s_megnevezes ORDER BY s_megnevezes",
              period());
     fetchAll(db,
-             "SELECT * FROM fjsor JOIN fjfej ON s_bszam = f_bszam LEFT JOIN ostermelo ON "
-             "f_ostermkod = o_kod WHERE (f_fizkelt >= ?) AND (f_fizkelt <= ?) AND (f_akod = ?) "
-             "ORDER BY s_megnevezes, f_fizkelt, s_bszam, id_fjsor",
+             "SELECT s_bszam, s_megnevezes, s_megy, s_ear, s_netto, s_vetelar, f_ostermkod, "
+             "f_felvkelt, f_fizkelt, o_nev FROM fjsor JOIN fjfej ON s_bszam = f_bszam LEFT JOIN "
+             "ostermelo ON f_ostermkod = o_kod WHERE (f_fizkelt >= ?) AND (f_fizkelt <= ?) AND "
+             "(f_akod = ?) ORDER BY s_megnevezes, f_fizkelt, s_bszam, id_fjsor",
              period());
     return msSince(t);
 }
@@ -91,7 +93,8 @@ double bareProducers(Database& db) {
     t.start();
     fetchAll(
         db,
-        "SELECT f_ostermkod, o_nev, SUM(s_vetelar) FROM fjfej LEFT JOIN fjsor ON s_bszam = "
+        "SELECT f_ostermkod, o_nev, SUM(s_vetelar), SUM(SUM(s_vetelar)) OVER () FROM fjfej LEFT "
+        "JOIN fjsor ON s_bszam = "
         "f_bszam LEFT JOIN ostermelo ON f_ostermkod = o_kod WHERE (f_fizkelt >= ?) AND "
         "(f_fizkelt <= ?) AND (s_akod = ?) GROUP BY f_ostermkod, o_nev ORDER BY f_ostermkod, o_nev",
         period());
@@ -104,8 +107,9 @@ double bareProducers(Database& db) {
              period());
     fetchAll(
         db,
-        QStringLiteral("SELECT * FROM fjsor JOIN fjfej ON s_bszam = f_bszam LEFT JOIN "
-                       "ostermelo ON f_ostermkod = o_kod") +
+        QStringLiteral("SELECT s_bszam, s_megnevezes, s_megy, s_ear, s_netto, s_vetelar, "
+                       "f_ostermkod, f_felvkelt, f_fizkelt FROM fjsor JOIN fjfej ON s_bszam = "
+                       "f_bszam LEFT JOIN ostermelo ON f_ostermkod = o_kod") +
             filter +
             QStringLiteral(" ORDER BY f_ostermkod, s_megnevezes, f_fizkelt, s_bszam, id_fjsor"),
         period());
@@ -117,16 +121,13 @@ double bareStatistics(Database& db) {
     t.start();
     const std::vector<Value> buyer{Value::text(QStringLiteral("1"))};
     fetchAll(db,
-             "select sum(fjsor.s_felvar), sum(fjsor.s_vetelar) from fjsor join fjfej on "
-             "fjfej.f_bszam = fjsor.s_bszam WHERE f_akod = ? group by fjfej.f_akod",
-             buyer);
-    fetchAll(db,
              "select fjsor.s_megnevezes, extract( month from fjfej.f_felvkelt) as ho, "
              "sum(fjsor.s_netto), sum(fjsor.s_felvar)/NULLIF(sum(fjsor.s_netto), 0), "
              "sum(fjsor.s_felvar), sum(fjsor.s_vetelar), sum(sum(fjsor.s_netto)) over (partition "
              "by fjsor.s_megnevezes), sum(sum(fjsor.s_felvar)) over (partition by "
              "fjsor.s_megnevezes), sum(sum(fjsor.s_vetelar)) over (partition by "
-             "fjsor.s_megnevezes) from fjsor join fjfej on fjfej.f_bszam = fjsor.s_bszam "
+             "fjsor.s_megnevezes), sum(sum(fjsor.s_felvar)) over (), sum(sum(fjsor.s_vetelar)) "
+             "over () from fjsor join fjfej on fjfej.f_bszam = fjsor.s_bszam "
              "where fjfej.f_akod = ? group by fjsor.s_megnevezes, extract( month from "
              "fjfej.f_felvkelt) order by fjsor.s_megnevezes, extract( month from "
              "fjfej.f_felvkelt)",

@@ -7,6 +7,8 @@
 
 #include "core/errors.h"
 #include "core/query.h"
+#include "report/report_data.h"
+#include "report/report_template.h"
 
 namespace {
 
@@ -79,6 +81,27 @@ UserDataset queryRoutines(Query& query) {
                 if (query.active()) query.next();
             },
             [&query] { return !query.active() || query.eof(); }};
+}
+
+QString printedColumns(Database& db, const QString& templatePath, const QString& dataset,
+                       const QString& from, const QStringList& keys) {
+    QStringList printed;
+    try {
+        printed = referencedFields(loadReportTemplate(templatePath), dataset);
+    } catch (const ReportError&) {
+        return QStringLiteral("*");
+    }
+    const QStringList available =
+        db.describe(parseNamedParameters(QStringLiteral("SELECT * ") + from).sql).fieldNames;
+    QStringList columns;
+    for (const QString& name : available) {
+        if ((printed.contains(name, Qt::CaseInsensitive) ||
+             keys.contains(name, Qt::CaseInsensitive)) &&
+            !columns.contains(name, Qt::CaseInsensitive)) {
+            columns << name;
+        }
+    }
+    return columns.isEmpty() ? QStringLiteral("*") : columns.join(QStringLiteral(", "));
 }
 
 SortedGroups::SortedGroups(Database& db, const QString& sql, const std::map<QString, Value>& params,

@@ -64,6 +64,14 @@ UserDataset queryRoutines(Query& query);
 // Binds a group's key as it was read: NULL stays NULL (for "IS NOT DISTINCT FROM").
 void bindKey(Query& query, const QString& name, const Value& key);
 
+// The select list of a report's group statement: the columns of `from` (its FROM and WHERE
+// clauses, named parameters allowed) that the template `templatePath` prints from `dataset`, and
+// `keys`. The lines of a year carry only what is printed: every column of the joined tables
+// would cost the engine several times the time, in evaluating and sorting them. "*" when the
+// template cannot be read (the report then says why) or names none of the columns.
+QString printedColumns(Database& db, const QString& templatePath, const QString& dataset,
+                       const QString& from, const QStringList& keys);
+
 // One statement sorted first by a group key, read forward once, group by group: each group's
 // rows become a pool query's whole result. A grouped report over a large year runs this one
 // statement where a statement per group would run thousands, and holds one group at a time.

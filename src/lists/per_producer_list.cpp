@@ -10,6 +10,7 @@
 #include "lists/list_support.h"
 
 namespace {
+const QString reportFile = QStringLiteral("FjLista8.frf");
 const QList<GridColumn> gridColumns = {
     {"o_kod", "Kód", 60},
     {"o_nev", "Név", 280},
@@ -52,22 +53,12 @@ void TForm19::collect() {
         q.bindText(QStringLiteral("p3"), run().buyerCode);
     };
 
-    Query& total = data().query("ZQ80");
-    total.close();
-    total.clearSql();
-    total.addSql(QStringLiteral("SELECT s_akod, SUM(s_vetelar) AS m_osszesen"));
-    total.addSql(QString::fromLatin1(headersFirst));
-    total.addSql(QStringLiteral(" WHERE (%1 >= :p1) AND (%1 <= :p2) AND (s_akod = :p3)").arg(date));
-    total.addSql(QStringLiteral(" GROUP BY s_akod"));
-    bindPeriod(total);
-    total.open();
-    m_total = ::totalText(total, QStringLiteral("m_osszesen"));
-
     Query& producers = rows();
     producers.close();
     producers.clearSql();
     producers.addSql(
-        QStringLiteral("SELECT f_ostermkod AS o_kod, o_nev, SUM(s_vetelar) AS nevosszesen"));
+        QStringLiteral("SELECT f_ostermkod AS o_kod, o_nev, SUM(s_vetelar) AS nevosszesen,"
+                       " SUM(SUM(s_vetelar)) OVER () AS m_osszesen"));
     producers.addSql(QString::fromLatin1(headersFirst));
     producers.addSql(QStringLiteral("  LEFT JOIN ostermelo ON f_ostermkod = o_kod"));
     producers.addSql(
@@ -75,6 +66,9 @@ void TForm19::collect() {
     producers.addSql(QStringLiteral(" GROUP BY f_ostermkod, o_nev ORDER BY f_ostermkod, o_nev"));
     bindPeriod(producers);
     producers.open();
+    // The grand total comes with the groups (one pass over the period's lines instead of two),
+    // so the printed total is the sum of the printed groups.
+    m_total = ::totalText(producers, QStringLiteral("m_osszesen"));
 }
 
 // Every producer's lines and total come from two statements sorted by producer code, read
@@ -97,14 +91,15 @@ void TForm19::print() {
                                   "SELECT f_ostermkod AS o_kod, SUM(s_vetelar) AS nevosszesen"
                                   "  FROM fjsor JOIN fjfej ON s_bszam = f_bszam") +
                               filter + QStringLiteral(" GROUP BY f_ostermkod ORDER BY f_ostermkod");
-    const QString linesSql = QStringLiteral(
-                                 "SELECT * FROM fjsor JOIN fjfej ON s_bszam = f_bszam"
-                                 "  LEFT JOIN ostermelo ON f_ostermkod = o_kod") +
-                             filter +
-                             QStringLiteral(
-                                 " ORDER BY f_ostermkod, s_megnevezes, %1, s_bszam, "
-                                 "id_fjsor")
-                                 .arg(date);
+    const QString linesFrom = QStringLiteral(
+                                  "FROM fjsor JOIN fjfej ON s_bszam = f_bszam"
+                                  "  LEFT JOIN ostermelo ON f_ostermkod = o_kod") +
+                              filter;
+    const QString linesSql =
+        QStringLiteral("SELECT %1 %2 ORDER BY f_ostermkod, s_megnevezes, %3, s_bszam, id_fjsor")
+            .arg(printedColumns(data().database(), app().workPath(reportFile),
+                                QStringLiteral("ZQ21"), linesFrom, {QStringLiteral("f_ostermkod")}),
+                 linesFrom, date);
 
     Query& producers = rows();
     Query& total = data().query("ZQ80");
@@ -138,5 +133,5 @@ void TForm19::print() {
                   },
                   [&producers] { return !producers.active() || producers.eof(); }});
     datasets.set(QStringLiteral("frUserDataset4"), queryRoutines(lines));
-    reportRequest(app(), ReportComponent::frNyomtat, QStringLiteral("FjLista8.frf"), false);
+    reportRequest(app(), ReportComponent::frNyomtat, reportFile, false);
 }

@@ -11,6 +11,7 @@
 #include "lists/list_support.h"
 
 namespace {
+const QString reportFile = QStringLiteral("FjLista5.frf");
 const QList<GridColumn> gridColumns = {
     {"s_megnevezes", "Megnevezés", 260},
     {"mennyiseg", "Mennyiség", 110},
@@ -52,22 +53,14 @@ void TForm13::collect() {
         q.bindText(QStringLiteral("p3"), run().buyerCode);
     };
 
-    Query& total = data().query("ZQ80");
-    total.close();
-    total.clearSql();
-    total.addSql(QStringLiteral("SELECT s_akod, SUM(s_vetelar) AS m_osszesen"));
-    total.addSql(QStringLiteral("  FROM fjsor JOIN fjfej ON s_bszam = f_bszam"));
-    total.addSql(QStringLiteral(" WHERE (%1 >= :p1) AND (%1 <= :p2) AND (f_akod = :p3)").arg(date));
-    total.addSql(QStringLiteral(" GROUP BY s_akod"));
-    bindPeriod(total);
-    total.open();
-    m_total = ::totalText(total, QStringLiteral("m_osszesen"));
-
     Query& products = rows();
     products.close();
     products.clearSql();
+    // The grand total comes with the groups (one pass over the period's lines instead of two),
+    // so the printed total is the sum of the printed groups.
     products.addSql(QStringLiteral(
-        "SELECT s_megnevezes, SUM(s_netto) AS mennyiseg, SUM(s_vetelar) AS kifizetett"));
+        "SELECT s_megnevezes, SUM(s_netto) AS mennyiseg, SUM(s_vetelar) AS kifizetett,"
+        " SUM(SUM(s_vetelar)) OVER () AS m_osszesen"));
     products.addSql(QStringLiteral("  FROM fjsor JOIN fjfej ON s_bszam = f_bszam"));
     products.addSql(QStringLiteral("  LEFT JOIN ostermelo ON f_ostermkod = o_kod"));
     products.addSql(
@@ -75,6 +68,7 @@ void TForm13::collect() {
     products.addSql(QStringLiteral(" GROUP BY s_megnevezes ORDER BY s_megnevezes"));
     bindPeriod(products);
     products.open();
+    m_total = ::totalText(products, QStringLiteral("m_osszesen"));
     openProductLines();
 }
 
@@ -100,14 +94,18 @@ void TForm13::openProductLines() {
     lines.open();
 }
 
-QString TForm13::periodLinesSql() const {
+QString TForm13::periodLinesSql() {
     const QString date = m_dateChoice->column();
-    return QStringLiteral(
-               "SELECT * FROM fjsor JOIN fjfej ON s_bszam = f_bszam"
-               "  LEFT JOIN ostermelo ON f_ostermkod = o_kod"
-               " WHERE (%1 >= :p1) AND (%1 <= :p2) AND (f_akod = :p3)"
-               " ORDER BY s_megnevezes, %1, s_bszam, id_fjsor")
-        .arg(date);
+    const QString from = QStringLiteral(
+                             "FROM fjsor JOIN fjfej ON s_bszam = f_bszam"
+                             "  LEFT JOIN ostermelo ON f_ostermkod = o_kod"
+                             " WHERE (%1 >= :p1) AND (%1 <= :p2) AND (f_akod = :p3)")
+                             .arg(date);
+    const QString columns =
+        printedColumns(data().database(), app().workPath(reportFile), QStringLiteral("ZQ21"), from,
+                       {QStringLiteral("s_megnevezes")});
+    return QStringLiteral("SELECT %1 %2 ORDER BY s_megnevezes, %3, s_bszam, id_fjsor")
+        .arg(columns, from, date);
 }
 
 std::map<QString, Value> TForm13::periodParams() {
@@ -148,5 +146,5 @@ void TForm13::print() {
                   },
                   [&products] { return !products.active() || products.eof(); }});
     datasets.set(QStringLiteral("frUserDataset2"), queryRoutines(lines));
-    reportRequest(app(), ReportComponent::frNyomtat, QStringLiteral("FjLista5.frf"), false);
+    reportRequest(app(), ReportComponent::frNyomtat, reportFile, false);
 }

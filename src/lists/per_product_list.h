@@ -27,7 +27,7 @@ private:
     // The lines of the current product of ZQ20 into ZQ21.
     void openProductLines();
     // Every line of the period, sorted by product and then as each product prints its lines.
-    QString periodLinesSql() const;
+    QString periodLinesSql();
     std::map<QString, Value> periodParams();
 
     PeriodFields* m_period = nullptr;

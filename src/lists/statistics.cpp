@@ -39,21 +39,6 @@ void TForm32::onShow() {
 void TForm32::collect() {
     m_collectedYearTotals = m_yearTotals->isChecked();
     Query& q = rows();
-    q.close();
-    q.clearSql();
-    q.addSql(
-        QStringLiteral("select sum(fjsor.s_felvar) as v_felvar, "
-                       "sum(fjsor.s_vetelar) as v_kifiz"));
-    // An inner join (the same rows, as the filter needs the header) lets the database start
-    // from the buyer's headers instead of searching the headers once for every line.
-    q.addSql(QStringLiteral("  from fjsor join fjfej on fjfej.f_bszam = fjsor.s_bszam"));
-    q.addSql(QStringLiteral(" WHERE f_akod = :p1 group by fjfej.f_akod"));
-    q.bindText(QStringLiteral("p1"), run().buyerCode);
-    q.open();
-    QVariantMap& v = data().reportVariables();
-    v[QStringLiteral("v_far")] = ::totalText(q, QStringLiteral("v_felvar"));
-    v[QStringLiteral("v_var")] = ::totalText(q, QStringLiteral("v_kifiz"));
-
     // The average of a group whose quantity adds up to nothing (a ticket and its voiding in one
     // month) is empty, not a division error that would stop the whole statistics.
     const QString groups = m_collectedYearTotals ? QStringLiteral("fjsor.s_megnevezes")
@@ -81,6 +66,11 @@ void TForm32::collect() {
         q.addSql(QStringLiteral(
             "       sum(sum(fjsor.s_vetelar)) over (partition by fjsor.s_megnevezes) as t_kifiz"));
     }
+    // The grand totals come from the same groups (one pass over the lines instead of two), so
+    // the printed total is the sum of the printed groups.
+    q.addSql(
+        QStringLiteral("     , sum(sum(fjsor.s_felvar)) over () as o_felvar,"
+                       " sum(sum(fjsor.s_vetelar)) over () as o_kifiz"));
     q.addSql(QStringLiteral("  from fjsor join fjfej on fjfej.f_bszam = fjsor.s_bszam"));
     q.addSql(QStringLiteral(" where fjfej.f_akod = :p1"));
     q.addSql(QStringLiteral(" group by ") + groups);
@@ -88,6 +78,9 @@ void TForm32::collect() {
     q.bindText(QStringLiteral("p1"), run().buyerCode);
     q.open();
     q.last();
+    QVariantMap& v = data().reportVariables();
+    v[QStringLiteral("v_far")] = ::totalText(q, QStringLiteral("o_felvar"));
+    v[QStringLiteral("v_var")] = ::totalText(q, QStringLiteral("o_kifiz"));
 }
 
 void TForm32::print() {

@@ -112,6 +112,10 @@ bool TForm7::validate() {
 bool TForm7::codeTaken() {
     // Codes of different lengths can make the proposal repeat an existing code; two products
     // under one code would be mixed on every ticket line.
+    // A pasted code longer than any stored one cannot be taken; its insert is then refused with
+    // the write's own message.
+    constexpr int longestCompared = 100;
+    if (field(QStringLiteral("T_KOD"))->text().size() > longestCompared) return false;
     Query& q = data().query("ZQ41");
     q.close();
     q.setSql(QStringLiteral(

@@ -349,3 +349,22 @@ ReportTemplate loadReportTemplate(const QString& path) {
     }
     return parseReportTemplate(content, QFileInfo(path).fileName());
 }
+
+QStringList referencedFields(const ReportTemplate& report, const QString& dataset) {
+    QStringList fields;
+    const auto collect = [&](const TextParts& parts) {
+        for (const TextPart& part : parts) {
+            if (part.kind == TextPart::Kind::Field &&
+                part.name.compare(dataset, Qt::CaseInsensitive) == 0 &&
+                !fields.contains(part.field, Qt::CaseInsensitive)) {
+                fields << part.field;
+            }
+        }
+    };
+    for (const auto& band : report.bands) {
+        if (!band) continue;
+        collect(band->condition);
+        for (const TemplateObject& object : band->objects) collect(object.parts);
+    }
+    return fields;
+}

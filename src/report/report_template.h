@@ -80,5 +80,9 @@ struct ReportTemplate {
 ReportTemplate loadReportTemplate(const QString& path);
 ReportTemplate parseReportTemplate(const QByteArray& xml, const QString& name);
 
+// The fields of `dataset` the template's texts and group conditions refer to, each once, in the
+// order they first appear; the dataset name is compared without case.
+QStringList referencedFields(const ReportTemplate& report, const QString& dataset);
+
 // Splits a text object's content into literals and references; throws ReportError.
 TextParts parseTextParts(const QString& text);

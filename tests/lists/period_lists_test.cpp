@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDateEdit>
+#include <QFile>
 #include <QRadioButton>
 #include <QTableView>
 #include <QTest>
@@ -168,6 +169,44 @@ TEST_F(PeriodLists, PerProducerGroupsKeepTheLinesOfADeletedProducer) {
     EXPECT_EQ(job.variables.value("v_sorrend").toString(), " Östermelönként ");
     EXPECT_TRUE(job.pageTexts.join("\n").contains("Napraforgó")) << "the deleted producer's line";
     expectGolden(job, "FjLista8.txt");
+    EXPECT_TRUE(f.data().userDatasets().empty());
+}
+
+// The grouped reports read only the columns their template prints: a template changed to print
+// other columns of the joined tables gets them, and one naming no such column says so.
+TEST_F(PeriodLists, GroupedReportsReadTheColumnsTheirTemplatePrints) {
+    const auto rewriteTemplate = [this](const QString& name, const QString& from,
+                                        const QString& to) {
+        QFile file(f.folder() + '/' + name);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        QString text = QString::fromUtf8(file.readAll());
+        file.close();
+        ASSERT_TRUE(text.contains(from));
+        text.replace(from, to);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text.toUtf8());
+    };
+    rewriteTemplate(QStringLiteral("FjLista5.frf"), QStringLiteral("[ZQ21.\"s_megy\"]"),
+                    QStringLiteral("[ZQ21.\"s_vtsz\"]/[ZQ21.\"f_tipus\"]/[ZQ21.\"o_nev\"]"));
+    rewriteTemplate(QStringLiteral("FjLista8.frf"), QStringLiteral("[ZQ21.\"s_megy\"]"),
+                    QStringLiteral("[ZQ21.\"nincs_ilyen\"]"));
+    {
+        TForm13 screen(f.app());
+        screen.show();
+        setPeriod(screen, yearStart, yearEnd);
+        click(screen, "Kigyüjtés");
+        click(screen, "Nyomtatás");
+        ASSERT_EQ(f.ui.reports.size(), 1) << f.ui.messages.join(" | ").toStdString();
+        EXPECT_TRUE(f.ui.reports.first().pageTexts.join("\n").contains("1001/"));
+    }
+    TForm19 screen(f.app());
+    screen.show();
+    setPeriod(screen, yearStart, yearEnd);
+    click(screen, "Kigyüjtés");
+    click(screen, "Nyomtatás");
+    EXPECT_EQ(f.ui.reports.size(), 1) << "no second report";
+    EXPECT_TRUE(f.ui.messages.join(" | ").contains("nincs_ilyen"))
+        << f.ui.messages.join(" | ").toStdString();
     EXPECT_TRUE(f.data().userDatasets().empty());
 }
 
