@@ -1,9 +1,10 @@
 // The data checks screen over a large year (5 000 producers, 150 000 ticket lines): collecting
 // and checking the tickets of the year, collecting and checking the producer table, each run
 // several times. Prints name=value lines (min and median in milliseconds).
-// Usage: data_checks_bench [runs]. DATA_CHECKS_PARTS=1 also times the parts of a ticket check
-// (the bare fetch of the collection, the walk, showing the text); DATA_CHECKS_KEEP=<file> only
-// generates the year and copies its database there, for looking at plans in isql-fb.
+// Usage: data_checks_bench [runs] [tickets] [lines] (a smaller year for profiling).
+// DATA_CHECKS_PARTS=1 also times the parts of a ticket check (the bare fetch of the collection, the
+// walk, showing the text); DATA_CHECKS_KEEP=<file> only generates the year and copies its database
+// there, for looking at plans in isql-fb.
 #include <sys/resource.h>
 
 #include <QAbstractButton>
@@ -84,6 +85,8 @@ int main(int argc, char** argv) {
     QApplication qapp(argc, argv);
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     LargeDataCounts counts;
+    if (argc > 2) counts.tickets = std::atoi(argv[2]);
+    if (argc > 3) counts.lines = std::atoi(argv[3]);
 
     AppFixture f;
     f.chooseBuyer();

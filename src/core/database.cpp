@@ -275,6 +275,32 @@ Value Cursor::current(int column) const {
     return unpack(packed, 0);
 }
 
+bool Cursor::currentIsEmpty(int column) const {
+    const Column& c = m_columns.at(static_cast<size_t>(column));
+    const unsigned char* buf = m_buffer.data();
+    if (*reinterpret_cast<const short*>(buf + c.nullOffset)) return true;
+    if (c.type == SQL_VARYING) return *reinterpret_cast<const unsigned short*>(buf + c.offset) == 0;
+    if (c.type == SQL_TEXT) return c.length == 0;
+    if (c.type == SQL_BLOB) return current(column).asText().isEmpty();
+    return false;  // numbers and dates always have a text
+}
+
+bool Cursor::currentBytes(int column, QByteArrayView& bytes) const {
+    const Column& c = m_columns.at(static_cast<size_t>(column));
+    const unsigned char* buf = m_buffer.data();
+    if (*reinterpret_cast<const short*>(buf + c.nullOffset)) return false;
+    const auto* p = reinterpret_cast<const char*>(buf + c.offset);
+    if (c.type == SQL_VARYING) {
+        bytes = QByteArrayView(p + 2, *reinterpret_cast<const unsigned short*>(p));
+        return true;
+    }
+    if (c.type == SQL_TEXT) {
+        bytes = QByteArrayView(p, static_cast<qsizetype>(c.length));
+        return true;
+    }
+    return false;
+}
+
 void Cursor::packColumn(QByteArray& row, const Column& c) const {
     const unsigned char* buf = m_buffer.data();
     if (*reinterpret_cast<const short*>(buf + c.nullOffset)) {

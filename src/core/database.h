@@ -45,6 +45,12 @@ public:
     // Fetches the next row without packing it, for reading a few of its columns by current().
     bool next();
     Value current(int column) const;
+    // Whether column `column` of the row fetched by next() reads as an empty text (NULL or a
+    // text of no characters), without converting it.
+    bool currentIsEmpty(int column) const;
+    // The stored bytes (Windows-1250) of a VARCHAR or CHAR column of the row fetched by next(),
+    // valid until the next fetch; false for NULL and for columns of other kinds.
+    bool currentBytes(int column, QByteArrayView& bytes) const;
     void close();
     // Reads column `column` of a packed row.
     static Value unpack(const QByteArray& row, int column);

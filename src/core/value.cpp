@@ -46,7 +46,7 @@ Value Value::date(QDate d) {
     if (!d.isValid()) return {};
     Value v;
     v.m_kind = Kind::Date;
-    v.m_time = QDateTime(d, QTime(0, 0));
+    v.m_int = d.toJulianDay();  // a date-time in local time costs a time zone look-up per value
     return v;
 }
 
@@ -83,7 +83,7 @@ QString Value::asText() const {
         case Kind::Double:
             return numberText(m_double);
         case Kind::Date:
-            return dateText(m_time.date());
+            return dateText(day());
         case Kind::Timestamp:
             return dateText(m_time.date()) + m_time.toString(QStringLiteral(" hh:mm:ss"));
     }
@@ -105,7 +105,7 @@ double Value::asDouble() const {
         case Kind::Date:
         case Kind::Timestamp:
             // Days since 1899.12.30, as the date's numeric value.
-            return static_cast<double>(QDate(1899, 12, 30).daysTo(m_time.date()));
+            return static_cast<double>(QDate(1899, 12, 30).daysTo(day()));
     }
     return 0;
 }
@@ -127,7 +127,7 @@ QDate Value::asDate() const {
             return {};
         case Kind::Date:
         case Kind::Timestamp:
-            return m_time.date();
+            return day();
         case Kind::Text:
             return m_text.trimmed().isEmpty() ? QDate() : parseDate(m_text);
         default:
@@ -147,7 +147,7 @@ QVariant Value::toVariant() const {
         case Kind::Double:
             return asDouble();
         case Kind::Date:
-            return m_time.date();
+            return day();
         case Kind::Timestamp:
             return m_time;
     }

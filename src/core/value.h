@@ -36,9 +36,12 @@ public:
     int scale() const { return m_scale; }
 
 private:
+    // The day of a date or timestamp.
+    QDate day() const { return m_kind == Kind::Date ? QDate::fromJulianDay(m_int) : m_time.date(); }
+
     Kind m_kind = Kind::Null;
     std::int8_t m_scale = 0;
-    std::int64_t m_int = 0;
+    std::int64_t m_int = 0;  // also a date's Julian day
     double m_double = 0;
     QString m_text;
     QDateTime m_time;

@@ -31,6 +31,10 @@ public:
     // Moves to the next row; false past the last one.
     bool next();
     Value value(int column) const { return m_cursor->current(column); }
+    // A text column's stored bytes, see Cursor::currentBytes.
+    bool bytes(int column, QByteArrayView& out) const {
+        return m_cursor->currentBytes(column, out);
+    }
 
 private:
     std::unique_ptr<Cursor> m_cursor;

@@ -230,10 +230,19 @@ void TForm20::collectTickets() {
         m_byPurchase->isChecked() ? byPurchaseDate : byPaymentDate,
         QStringLiteral("ORDER BY s_Bszam"),
     };
+    // The period's lines without their producers: the outer join keeps every line, and gives a
+    // line twice only where two producers share a code. Counting these takes a third of the time
+    // of counting the whole statement.
+    const QStringList least = {
+        QStringLiteral("SELECT s_bszam FROM fjsor"),
+        QStringLiteral("JOIN fjfej          ON s_bszam     = f_bszam"),
+        m_byPurchase->isChecked() ? byPurchaseDate : byPaymentDate,
+    };
     collect(m_tickets, lines.join(u'\n'),
             {{QStringLiteral("p1"), Value::date(m_from->date())},
              {QStringLiteral("p2"), Value::date(m_to->date())},
-             {QStringLiteral("p3"), Value::text(run().buyerCode)}});
+             {QStringLiteral("p3"), Value::text(run().buyerCode)}},
+            least.join(u'\n'));
 }
 
 void TForm20::collectProducers() {
@@ -242,7 +251,8 @@ void TForm20::collectProducers() {
     collect(m_producers, lines.join(u'\n'), {});
 }
 
-void TForm20::collect(Page& p, const QString& sql, const RowStream::Params& params) {
+void TForm20::collect(Page& p, const QString& sql, const RowStream::Params& params,
+                      const QString& leastSql) {
     Query& query = data().query(p.queryName);
     query.close();
     query.clearSql();
@@ -255,9 +265,11 @@ void TForm20::collect(Page& p, const QString& sql, const RowStream::Params& para
     }
     p.sql.clear();
     p.params.clear();
+    p.leastSql.clear();
     query.open();
     p.sql = sql;
     p.params = params;
+    p.leastSql = leastSql;
 }
 
 bool TForm20::holdsCollection(const Page& p) {
@@ -274,12 +286,11 @@ void TForm20::exportPage(Page& p) {
             collectProducers();
     }
     Database& db = data().database();
-    const int rowCount = RowStream::count(db, p.sql, p.params);
+    // The progress bar's length; the whole statement is counted only when the rows would not
+    // fit on the sheet, for the message.
+    const int rowCount = RowStream::count(db, p.leastSql.isEmpty() ? p.sql : p.leastSql, p.params);
     if (rowCount > sheetDataRowLimit) {
-        ui().message(QStringLiteral("A kigyűjtött %1 sor nem fér el egy munkalapon, amely "
-                                    "legfeljebb %2 sort fogad! Válasszon rövidebb időszakot.")
-                         .arg(rowCount)
-                         .arg(sheetDataRowLimit));
+        tooManyRows(p.leastSql.isEmpty() ? rowCount : RowStream::count(db, p.sql, p.params));
         return;
     }
 
@@ -287,16 +298,35 @@ void TForm20::exportPage(Page& p) {
     ProgressPump pump(p.progress, rowCount);
     const QString path = app().workPath(p.fileName);
     QString failure;
+    int written = 0;
     {
         RowStream rows(db, p.sql, p.params);
-        failure = writeWorkbook(path, p.columns, rows, [&pump] { pump.step(); });
+        failure = writeWorkbook(path, p.columns, rows, [&pump, &written] {
+            ++written;
+            pump.step();
+        });
     }
     pump.finish();
     if (!failure.isEmpty()) {
         qWarning("%s", qUtf8Printable(failure));
+        // Lines repeated for producers sharing a code went past the sheet's last row.
+        if (written >= sheetDataRowLimit) {
+            const int all = RowStream::count(db, p.sql, p.params);
+            if (all > sheetDataRowLimit) {
+                tooManyRows(all);
+                return;
+            }
+        }
         ui().message(QStringLiteral("A fájl mentése nem történt meg!"));
         return;
     }
     if (p.show->isChecked()) ui().openExternal(path);
     ui().information(QStringLiteral("Kész!"), p.doneText);
+}
+
+void TForm20::tooManyRows(int rowCount) {
+    ui().message(QStringLiteral("A kigyűjtött %1 sor nem fér el egy munkalapon, amely "
+                                "legfeljebb %2 sort fogad! Válasszon rövidebb időszakot.")
+                     .arg(rowCount)
+                     .arg(sheetDataRowLimit));
 }

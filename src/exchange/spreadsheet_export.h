@@ -41,6 +41,9 @@ private:
         // The statement and parameters of the page's last collection on this screen.
         QString sql;
         RowStream::Params params;
+        // A cheaper statement giving at most as many rows as `sql`, and as many unless a join
+        // repeats a row; empty when only `sql` itself counts its rows.
+        QString leastSql;
     };
 
     QWidget* buildTicketPage();
@@ -50,7 +53,9 @@ private:
 
     void collectTickets();
     void collectProducers();
-    void collect(Page& p, const QString& sql, const RowStream::Params& params);
+    void collect(Page& p, const QString& sql, const RowStream::Params& params,
+                 const QString& leastSql = {});
+    void tooManyRows(int rowCount);
     void exportPage(Page& p);
     bool holdsCollection(const Page& p);
 

@@ -6,11 +6,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <filesystem>
 #include <system_error>
 #include <vector>
 
+#include "core/win1250.h"
 #include "exchange/row_stream.h"
 #include "exchange/workbook_check.h"
 
@@ -34,6 +37,26 @@ QByteArray cellText(const QString& text) {
         if (c.unicode() < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') c = u' ';
     }
     return clean.toUtf8();
+}
+
+// The sheet's UTF-8 of each stored Windows-1250 byte, as cellText() makes it: a text cell is
+// written straight from the fetched bytes, without a QString in between.
+struct ByteTexts {
+    std::array<QByteArray, 256> utf8;
+    ByteTexts() {
+        for (int b = 0; b < 256; ++b) {
+            const char byte = static_cast<char>(b);
+            utf8[static_cast<size_t>(b)] = cellText(win1250::decode(&byte, 1));
+        }
+    }
+};
+
+// Writes `bytes` into `out` as the UTF-8 text cellText() gives for their decoded text.
+void storedText(QByteArrayView bytes, QByteArray& out) {
+    static const ByteTexts table;
+    out.clear();
+    for (const char byte : bytes.first(std::min(bytes.size(), cellTextLimit)))
+        out.append(table.utf8[static_cast<unsigned char>(byte)]);
 }
 
 class Workbook {
@@ -170,6 +193,10 @@ QString writeWorkbook(const QString& path, const QList<SheetColumn>& columns, Ro
         if (error != LXW_NO_ERROR) return libraryError(error);
     }
 
+    std::vector<bool> textColumn(static_cast<size_t>(columnCount));
+    for (int c = 0; c < columnCount; ++c)
+        textColumn[static_cast<size_t>(c)] = rows.fieldTypes().at(c) == FieldType::Text;
+    QByteArray utf8;
     lxw_row_t row = 1;
     while (rows.next()) {
         if (row > static_cast<lxw_row_t>(sheetDataRowLimit)) {
@@ -177,8 +204,16 @@ QString writeWorkbook(const QString& path, const QList<SheetColumn>& columns, Ro
                 .arg(sheetDataRowLimit);
         }
         for (int c = 0; c < columnCount; ++c) {
-            const lxw_error error = writeValue(sheet, row, static_cast<lxw_col_t>(c), rows.value(c),
-                                               formats[static_cast<size_t>(c)]);
+            const auto col = static_cast<lxw_col_t>(c);
+            const ColumnFormats& format = formats[static_cast<size_t>(c)];
+            QByteArrayView stored;
+            lxw_error error = LXW_NO_ERROR;
+            if (textColumn[static_cast<size_t>(c)] && rows.bytes(c, stored)) {
+                storedText(stored, utf8);
+                error = worksheet_write_string(sheet, row, col, utf8.constData(), format.data);
+            } else {
+                error = writeValue(sheet, row, col, rows.value(c), format);
+            }
             if (error != LXW_NO_ERROR) return libraryError(error);
         }
         ++row;

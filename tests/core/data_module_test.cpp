@@ -173,6 +173,32 @@ TEST_F(DataModule, FetchesOnDemandAndLastReachesTheEnd) {
     EXPECT_EQ(r.recNo(), 250);
 }
 
+TEST_F(DataModule, CursorEmptinessAgreesWithTheTextOfEveryKind) {
+    const std::vector<std::pair<const char*, bool>> cases = {
+        {"NULL", true},
+        {"CAST(NULL AS INTEGER)", true},
+        {"''", true},
+        {"CAST('' AS VARCHAR(5))", true},
+        {"CAST('' AS BLOB SUB_TYPE TEXT)", true},
+        {"' '", false},
+        {"CAST('' AS CHAR(3))", false},  // padded with blanks
+        {"CAST('x' AS VARCHAR(5))", false},
+        {"0", false},
+        {"CAST(0 AS NUMERIC(18,4))", false},
+        {"DATE '2026-01-01'", false},
+    };
+    QStringList select;
+    for (const auto& [expression, empty] : cases) select << QString::fromLatin1(expression);
+    const auto cursor = f.data().database().open(
+        QStringLiteral("SELECT ") + select.join(u',') + QStringLiteral(" FROM rdb$database"), {});
+    ASSERT_TRUE(cursor->next());
+    for (int c = 0; c < int(cases.size()); ++c) {
+        EXPECT_EQ(cursor->currentIsEmpty(c), cases[size_t(c)].second) << cases[size_t(c)].first;
+        EXPECT_EQ(cursor->current(c).asText().isEmpty(), cases[size_t(c)].second)
+            << cases[size_t(c)].first;
+    }
+}
+
 TEST_F(DataModule, StreetLinesJoinTrimmedPartsWithSingleBlanks) {
     f.chooseBuyer("1");
     f.exec(

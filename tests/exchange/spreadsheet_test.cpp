@@ -161,6 +161,39 @@ TEST_F(Spreadsheet, ExportWithoutCollectionCollectsTheTabFirst) {
     EXPECT_EQ(cells.at("A2").value, f.scalar("SELECT FIRST 1 o_nev FROM ostermelo ORDER BY o_nev"));
 }
 
+TEST_F(Spreadsheet, TextCellsKeepEveryLetterAndBlankOutControlCharacters) {
+    struct Case {
+        const char* column;  // of the producer and its letter in the producer workbook
+        const char* letter;
+        const char* sql;  // the stored value
+        QString text;     // the cell
+    };
+    const std::vector<Case> cases = {
+        {"o_nev", "A", "'Tűzőr Ödön ŐŰ'", QStringLiteral("Tűzőr Ödön ŐŰ")},
+        {"o_helysegnev", "C", "'a' || ASCII_CHAR(1) || 'b' || ASCII_CHAR(31)",
+         QStringLiteral("a b ")},
+        {"o_utca", "D", "'x' || ASCII_CHAR(9) || 'y & <z>'",
+         QStringLiteral("x\ty &amp; &lt;z&gt;")},
+        {"o_anyja", "H", "''", QString()},
+    };
+    QStringList sets;
+    for (const Case& c : cases)
+        sets << QString::fromLatin1(c.column) + u'=' + QString::fromUtf8(c.sql);
+    f.exec("UPDATE ostermelo SET " + sets.join(u',') + " WHERE o_kod = '1'");
+    screen->findChild<QCheckBox*>("CheckBox2")->setChecked(false);
+    click(1, "Kigyüjtés");
+    click(1, "Exportálás ");
+    const auto cells = sheetCells(producerBook());
+    QString row;
+    for (const auto& [ref, cell] : cells)
+        if (ref.startsWith(u'A') && cell.value == cases.front().text) row = ref.mid(1);
+    ASSERT_FALSE(row.isEmpty());
+    for (const Case& c : cases) {
+        const QString ref = QLatin1String(c.letter) + row;
+        EXPECT_EQ(cells.count(ref) ? cells.at(ref).value : QString(), c.text) << c.column;
+    }
+}
+
 TEST_F(Spreadsheet, FailedSaveSaysSoAndNotDone) {
     writeBytes(ticketBook(), "");
     QFile::remove(ticketBook());
