@@ -333,12 +333,26 @@ void dropFreedNumbers(TData& data, const QString& buyerCode) {
         {Value::text(buyerCode)});
 }
 
-void deleteOrphanLines(TData& data, const QString& number) {
+int deleteOrphanLines(TData& data, const QString& number, int upToLineId) {
+    const QString orphans = QStringLiteral(
+        " FROM Fjsor WHERE s_Bszam = :p1 AND NOT EXISTS (SELECT 1 FROM FjFej WHERE f_bszam = "
+        ":p1)");
+    const QString upTo = upToLineId > 0 ? QStringLiteral(" AND ID_fjsor <= :p2") : QString();
     Query& q = data.query("ZQ21");
     q.close();
-    q.clearSql();
-    q.addSql(QStringLiteral("DELETE FROM Fjsor WHERE s_Bszam = :p1"));
-    q.addSql(QStringLiteral("AND NOT EXISTS (SELECT 1 FROM FjFej WHERE f_bszam = :p1)"));
+    q.setSql(QStringLiteral("SELECT max(ID_fjsor) AS m") + orphans + upTo);
     q.bindText("p1", number);
+    if (upToLineId > 0) q.bindInt("p2", upToLineId);
+    q.open();
+    const int highest = q.isEmpty() || q.value(QStringLiteral("m")).isNull()
+                            ? 0
+                            : int(q.integer(QStringLiteral("m")));
+    q.close();
+    if (highest == 0) return 0;
+    q.clearSql();
+    q.addSql(QStringLiteral("DELETE") + orphans + upTo);
+    q.bindText("p1", number);
+    if (upToLineId > 0) q.bindInt("p2", upToLineId);
     q.execSql();
+    return highest;
 }

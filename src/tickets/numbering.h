@@ -70,7 +70,9 @@ void requireNumberFree(TData& data, const QString& number, const QString& except
 
 // Deletes, in ZQ21, the lines left under `number` by an entry that was cancelled before its
 // header was written. Lines under a header, whoever's, are never touched. Not committed here.
-void deleteOrphanLines(TData& data, const QString& number);
+// With `upToLineId`, only lines whose ID is not above it (the leftovers found earlier, not the
+// lines written since). Returns the highest ID of the lines it deleted, 0 when none.
+int deleteOrphanLines(TData& data, const QString& number, int upToLineId = 0);
 
 // After the document taking `number` is written, in the same transaction: ends the number's
 // hold and, when the number is above the last issued one, writes it as the buyer's last issued

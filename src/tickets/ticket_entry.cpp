@@ -312,7 +312,19 @@ QString TForm9::weightDeductionPercent() const {
     return m_fields.value("S_LEVONSZAZ")->text();
 }
 
+// The deletion of the leftover lines waits for a commit, so a failed write's rollback brings
+// them back; they are deleted again (only they: this entry's own lines are newer) before the
+// lines are shown or counted, or a save would take another entry's lines into this ticket.
+bool TForm9::dropLeftoverLines() {
+    if (!newMode() || m_leftoverLinesUpTo <= 0) return false;
+    int deleted = 0;
+    guardQuietly(
+        [&] { deleted = deleteOrphanLines(data(), documentNumber(), m_leftoverLinesUpTo); });
+    return deleted > 0;
+}
+
 void TForm9::openLines() {
+    dropLeftoverLines();
     Query& q = data().query("ZQ20");
     q.close();
     q.clearSql();
@@ -418,7 +430,8 @@ void TForm9::startNewTicket(const QString& number) {
     // Lines left under this number by an entry that was cancelled.
     const QString cleanupFailed =
         QStringLiteral("Hiba91: Fjsor DELETE törlése mert nem volt fejrésze ");
-    if (!guardQuietly(cleanupFailed, [&] { deleteOrphanLines(data(), number); }))
+    if (!guardQuietly(cleanupFailed,
+                      [&] { m_leftoverLinesUpTo = deleteOrphanLines(data(), number); }))
         ui().message(cleanupFailed);
 
     openLines();
@@ -585,7 +598,7 @@ void TForm9::deleteLine() {
 // After a line change: the line commit closed the views; the list behind this screen follows too,
 // back on the last saved ticket.
 void TForm9::refreshViews() {
-    if (!data().query("ZQ20").active()) openLines();
+    if (dropLeftoverLines() || !data().query("ZQ20").active()) openLines();
     if (!data().query("ZQ31").active()) openProducer();
     TForm8::reload(app());
 }
@@ -638,6 +651,7 @@ bool TForm9::checksPass() {
             field("F_FIZKELT"));
     }
 
+    dropLeftoverLines();
     Query& count = data().query("ZQ21");
     count.close();
     count.clearSql();

@@ -44,9 +44,13 @@ protected:
 private:
     bool newMode();
     QString m_heldNumber;  // the number this new entry holds until it is saved or closed
+    // The highest ID of the lines a cancelled entry had left under the new number, deleted when
+    // this entry opened; 0 when there were none.
+    int m_leftoverLinesUpTo = 0;
     void applyOptionalFields();
     void startNewTicket(const QString& number);
     void openLines();
+    bool dropLeftoverLines();
     void openProducer();
     void reloadSums();
     void refreshViews();
