@@ -221,6 +221,11 @@ public:
                          saved ? QStringLiteral("saved") : QStringLiteral("not saved"),
                          m_ui.messages.join(QLatin1String(" / "))));
         }
+        if (qEnvironmentVariableIsSet("HOSTILE_VERBOSE")) {
+            say(QStringLiteral("M|%1 | %2")
+                    .arg(inputs.join(QLatin1String(" ; ")),
+                         m_ui.messages.join(QLatin1String(" / "))));
+        }
         say(saved ? QStringLiteral("S") : QStringLiteral("R"));
         m_ui.messages.clear();
         m_ui.errors.clear();
@@ -422,7 +427,9 @@ public:
     // A printed ticket voided with hostile texts in the voiding's inputs: the voiding document is
     // whole (header and every line negated) or absent, and the ticket is marked only when it is.
     void voiding() {
-        const QString ticket = newPrintedTicket();
+        // A refused voiding leaves its ticket voidable: the next input tries the same one.
+        if (m_voidable.isEmpty()) m_voidable = newPrintedTicket();
+        const QString ticket = m_voidable;
         if (ticket.isEmpty()) return outcome(false, false, {QStringLiteral("no ticket to void")});
         const std::vector<Value> key{Value::text(ticket)};
         const int ticketLines =
@@ -455,6 +462,7 @@ public:
             scalar(QStringLiteral("SELECT f_ervenyt FROM fjfej WHERE f_bszam = ?"), key);
         const bool whole = saved ? headers == 1 && lines == ticketLines && mark == created
                                  : headers == 0 && lines == 0 && mark.isEmpty();
+        if (saved) m_voidable.clear();
         outcome(saved, whole, inputs);
     }
 
@@ -504,6 +512,7 @@ public:
         r.typeVoiding = QStringLiteral("4");
     }
 
+    QString m_voidable;  // a printed ticket not voided yet
     int m_tried = 0;
     std::set<QString> m_unexpected;
 
@@ -590,6 +599,7 @@ int runParent(int count, unsigned seed, const QString& only) {
                 unexpected.insert(line.mid(2));
             else if (line.startsWith(QLatin1String("G|")))
                 ++general;
+            if (line.startsWith(QLatin1String("M|"))) std::printf("%s\n", qUtf8Printable(line));
             if (line.startsWith(QLatin1String("V|"))) std::printf("%s\n", qUtf8Printable(line));
             if (line.startsWith(QLatin1String("F|")))
                 std::printf("fault %s: %s\n", screen, qUtf8Printable(line.mid(2)));
