@@ -470,7 +470,8 @@ public:
     // numbering row is written with the number given, or stays absent.
     void yearOpening() {
         static int buyers = 0;
-        const QString buyer = QStringLiteral("Y%1").arg(++buyers, 4, 10, QLatin1Char('0'));
+        // Buyer codes hold five characters: base 36 gives 1.6 million fresh buyers.
+        const QString buyer = QStringLiteral("Y%1").arg(++buyers, 4, 36, QLatin1Char('0'));
         Database& db = m_app.data().database();
         db.startTransaction();
         db.execute(QStringLiteral("INSERT INTO atvevo (v_akod, v_neve) VALUES (?, 'Év')"),
@@ -484,7 +485,7 @@ public:
             TForm38 screen(m_app);
             screen.show();
             screen.newNumberField()->setText(
-                QStringLiteral("5%1000").arg(buyers, 4, 10, QLatin1Char('0')));
+                QStringLiteral("5%1000").arg(buyers % 10000, 4, 10, QLatin1Char('0')));
             inputs = spoil(screen, m_texts);
             screen.saveButton()->click();
             saved = screen.result() == QDialog::Accepted;
