@@ -321,8 +321,8 @@ public:
         outcome(saved, saved || scalar(rowSql) == before, inputs);
     }
 
-    // A new ticket with a line, hostile texts in the header's and the line's inputs.
-    void ticket() {
+    // The producer and product lists close on producer 3 and product 1 of the demo data.
+    void pickProducerAndProduct() {
         m_ui.onModal[QStringLiteral("TForm4")] = [this](QDialog&) {
             m_app.data().query("ZQ30").locate(QStringLiteral("O_KOD"), QStringLiteral("3"), false,
                                               false);
@@ -333,6 +333,11 @@ public:
                                               false);
             return int(QDialog::Accepted);
         };
+    }
+
+    // A new ticket with a line, hostile texts in the header's and the line's inputs.
+    void ticket() {
+        pickProducerAndProduct();
         QStringList inputs;
         int linesTaken = 0;
         m_ui.onModal[QStringLiteral("TForm10")] = [&](QDialog& line) {
@@ -383,16 +388,7 @@ public:
 
     // A ticket saved with one line through the real entry and marked printed; its number.
     QString newPrintedTicket() {
-        m_ui.onModal[QStringLiteral("TForm4")] = [this](QDialog&) {
-            m_app.data().query("ZQ30").locate(QStringLiteral("O_KOD"), QStringLiteral("3"), false,
-                                              false);
-            return int(QDialog::Accepted);
-        };
-        m_ui.onModal[QStringLiteral("TForm6")] = [this](QDialog&) {
-            m_app.data().query("ZQ40").locate(QStringLiteral("T_KOD"), QStringLiteral("1"), false,
-                                              false);
-            return int(QDialog::Accepted);
-        };
+        pickProducerAndProduct();
         m_ui.onModal[QStringLiteral("TForm10")] = [](QDialog& line) {
             button(line, QStringLiteral("Termék"))->click();
             static_cast<TForm10&>(line).field(QStringLiteral("S_BRUTTO"))->setText("80");
@@ -527,18 +523,9 @@ int runChild(const QString& folder, const QString& screen, int count, unsigned s
     QDir::setCurrent(folder);
     RecordingUi ui;
     auto app = App::start(ui);
-    Query& q = app->data().query("ZQ60");
-    const QString buyerCode =
-        screen == QLatin1String("buyer") ? QStringLiteral("H1") : QStringLiteral("1");
-    q.close();
-    q.setSql(QStringLiteral("SELECT * FROM atvevo WHERE v_akod = :p1"));
-    q.bindText("p1", buyerCode);
-    q.open();
-    RunValues& r = app->run();
-    r.buyerCode = buyerCode;
-    r.typeTicket = QStringLiteral("1");
-    r.typeVoiding = QStringLiteral("4");
     Child child(*app, ui, seed);
+    child.chooseBuyer(screen == QLatin1String("buyer") ? QStringLiteral("H1")
+                                                       : QStringLiteral("1"));
     const std::map<QString, std::function<void()>> screens{
         {QStringLiteral("producer"), [&] { child.producer(); }},
         {QStringLiteral("product"), [&] { child.product(); }},
