@@ -1,7 +1,9 @@
 #include "core/query.h"
 
 #include <QRegularExpression>
+#include <QTimer>
 #include <algorithm>
+#include <limits>
 
 #include "core/database.h"
 #include "core/errors.h"
@@ -11,6 +13,8 @@ namespace {
 constexpr int firstChunk = 64;
 // Rows on each side of a row located by counting, kept without reading every key.
 constexpr int windowRows = 48;
+// Keys read in one step while the program idles: about 10 ms.
+constexpr int keysPerStep = 3000;
 
 // A text the engine's STARTING WITH compares exactly as QString::startsWith does: printable
 // ASCII without letters when the case does not count, no trailing blank.
@@ -44,6 +48,7 @@ void Query::close() {
     m_parts.reset();
     m_countedRows = -1;
     m_windowRows.clear();
+    m_pendingKeys.reset();
     m_rows.clear();
     m_rows.shrink_to_fit();
     m_fields.clear();
@@ -159,17 +164,36 @@ int Query::rowCount() const {
 // Reads the row keys in place of fetching on; false (and fetching on as usual) when the key
 // statement fails or disagrees with the rows the statement gave first.
 bool Query::readKeys() {
+    if (!m_parts) return false;
     try {
-        auto keyed = std::make_unique<KeyedRows>(m_db, *m_parts, m_params, m_fields);
-        m_parts.reset();
-        if (!keyed->startsWith(m_rows)) return false;
-        m_keyed = std::move(keyed);
-        m_cursor.reset();
-        return true;
+        return useKeys(std::make_unique<KeyedRows>(m_db, *m_parts, m_params, m_fields));
     } catch (const DbError&) {
         m_parts.reset();
         return false;
     }
+}
+
+bool Query::useKeys(std::unique_ptr<KeyedRows> keys) {
+    m_parts.reset();
+    if (!keys->startsWith(m_rows)) return false;
+    m_keyed = std::move(keys);
+    m_cursor.reset();
+    return true;
+}
+
+// One step of reading a counted result's keys, then the next when the program idles again.
+void Query::readKeysWhileIdle() {
+    if (!m_pendingKeys || m_countedRows < 0) return;
+    try {
+        if (!m_pendingKeys->readSome(keysPerStep)) {
+            QTimer::singleShot(0, this, &Query::readKeysWhileIdle);
+            return;
+        }
+    } catch (const DbError&) {
+        m_pendingKeys.reset();  // read at once when a row needs them
+        return;
+    }
+    readAllKeys();
 }
 
 int Query::fetchMore(int count) {
@@ -283,7 +307,18 @@ void Query::readAllKeys() const {
     std::map<int, QByteArray> window = std::move(self->m_windowRows);
     self->m_countedRows = -1;
     self->m_windowRows.clear();
-    bool same = self->readKeys();
+    bool same = false;
+    if (m_pendingKeys) {
+        try {
+            std::unique_ptr<KeyedRows> keys = std::move(self->m_pendingKeys);
+            keys->readSome(std::numeric_limits<int>::max());
+            same = self->useKeys(std::move(keys));
+        } catch (const DbError&) {
+            self->m_parts.reset();
+        }
+    } else {
+        same = self->readKeys();
+    }
     if (!same) self->fetchAll();
     same = same && rowCount() == counted;
     for (auto it = window.begin(); same && it != window.end(); ++it)
@@ -360,8 +395,18 @@ std::optional<bool> Query::locateByCount(int column, const QString& text, bool c
                     {{QStringLiteral("keyed_text"), Value::text(text)}});
         if (all < 0) return std::nullopt;
         const int before = static_cast<int>(m_rows.size());
+        const auto readKeysLater = [this] {
+            try {
+                m_pendingKeys =
+                    std::make_unique<KeyedRows>(m_db, *m_parts, m_params, m_fields, true);
+                QTimer::singleShot(0, this, &Query::readKeysWhileIdle);
+            } catch (const DbError&) {
+                m_pendingKeys.reset();
+            }
+        };
         if (match.empty()) {
             m_countedRows = all;
+            readKeysLater();
             if (all > before) Q_EMIT rowsFetched(before, all - 1);
             return false;
         }
@@ -407,6 +452,7 @@ std::optional<bool> Query::locateByCount(int column, const QString& text, bool c
         }
         m_countedRows = all;
         m_windowRows = std::move(rows);
+        readKeysLater();
         if (all > before) Q_EMIT rowsFetched(before, all - 1);
         m_eof = false;
         m_bof = position == 0;

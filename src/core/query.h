@@ -110,6 +110,8 @@ private:
     std::unique_ptr<Cursor> openWithParams(const QString& sql,
                                            const std::map<QString, Value>& extra) const;
     void readAllKeys() const;
+    void readKeysWhileIdle();
+    bool useKeys(std::unique_ptr<KeyedRows> keys);
 
     Database& m_db;
     QStringList m_lines;
@@ -125,6 +127,7 @@ private:
     // any other row is needed; then every key is read (readAllKeys).
     int m_countedRows = -1;
     std::map<int, QByteArray> m_windowRows;
+    std::unique_ptr<KeyedRows> m_pendingKeys;  // read a part at a time while the program idles
     bool m_active = false;
     int m_current = -1;
     bool m_eof = true;

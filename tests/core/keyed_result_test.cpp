@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
+#include <QCoreApplication>
 #include <QTableView>
 #include <algorithm>
 
@@ -225,6 +226,15 @@ TEST_F(KeyedResult, LocatingByCountGivesTheRowsTheKeysGive) {
         EXPECT_EQ(rows(keyed), expected);
         EXPECT_EQ(model->rowCount(), expected.size());
     }
+
+    // While the program idles, the keys are read behind the counted rows.
+    open(keyed, "f_Bszam");
+    ASSERT_TRUE(keyed.locate("f_bszam", "20240299", true, false));
+    EXPECT_FALSE(keyed.keyed());
+    for (int i = 0; i < 100 && !keyed.keyed(); ++i) QCoreApplication::processEvents();
+    EXPECT_TRUE(keyed.keyed());
+    EXPECT_EQ(keyed.text("F_BSZAM"), "20240299");
+    EXPECT_EQ(rows(keyed), expected);
 
     // Nothing matches: counted, and the current row stays.
     open(keyed, "f_Bszam");
