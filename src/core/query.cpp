@@ -13,8 +13,8 @@ namespace {
 constexpr int firstChunk = 64;
 // Rows on each side of a row located by counting, kept without reading every key.
 constexpr int windowRows = 48;
-// Keys read in one step while the program idles: about 10 ms.
-constexpr int keysPerStep = 3000;
+// Keys read in one step while the program idles: a few milliseconds.
+constexpr int keysPerStep = 2000;
 
 // A text the engine's STARTING WITH compares exactly as QString::startsWith does: printable
 // ASCII without letters when the case does not count, no trailing blank.
@@ -49,6 +49,7 @@ void Query::close() {
     m_countedRows = -1;
     m_windowRows.clear();
     m_pendingKeys.reset();
+    m_keysWhileIdle = false;
     m_rows.clear();
     m_rows.shrink_to_fit();
     m_fields.clear();
@@ -183,14 +184,20 @@ bool Query::useKeys(std::unique_ptr<KeyedRows> keys) {
 
 // One step of reading a counted result's keys, then the next when the program idles again.
 void Query::readKeysWhileIdle() {
-    if (!m_pendingKeys || m_countedRows < 0) return;
+    if (!m_keysWhileIdle || m_countedRows < 0 || !m_parts) return;
     try {
+        if (!m_pendingKeys) {
+            m_pendingKeys = std::make_unique<KeyedRows>(m_db, *m_parts, m_params, m_fields, true);
+            QTimer::singleShot(0, this, &Query::readKeysWhileIdle);
+            return;
+        }
         if (!m_pendingKeys->readSome(keysPerStep)) {
             QTimer::singleShot(0, this, &Query::readKeysWhileIdle);
             return;
         }
     } catch (const DbError&) {
-        m_pendingKeys.reset();  // read at once when a row needs them
+        m_keysWhileIdle = false;  // read at once when a row needs them
+        m_pendingKeys.reset();
         return;
     }
     readAllKeys();
@@ -307,6 +314,7 @@ void Query::readAllKeys() const {
     std::map<int, QByteArray> window = std::move(self->m_windowRows);
     self->m_countedRows = -1;
     self->m_windowRows.clear();
+    self->m_keysWhileIdle = false;
     bool same = false;
     if (m_pendingKeys) {
         try {
@@ -396,13 +404,8 @@ std::optional<bool> Query::locateByCount(int column, const QString& text, bool c
         if (all < 0) return std::nullopt;
         const int before = static_cast<int>(m_rows.size());
         const auto readKeysLater = [this] {
-            try {
-                m_pendingKeys =
-                    std::make_unique<KeyedRows>(m_db, *m_parts, m_params, m_fields, true);
-                QTimer::singleShot(0, this, &Query::readKeysWhileIdle);
-            } catch (const DbError&) {
-                m_pendingKeys.reset();
-            }
+            m_keysWhileIdle = true;
+            QTimer::singleShot(0, this, &Query::readKeysWhileIdle);
         };
         if (match.empty()) {
             m_countedRows = all;

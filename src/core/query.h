@@ -128,6 +128,7 @@ private:
     int m_countedRows = -1;
     std::map<int, QByteArray> m_windowRows;
     std::unique_ptr<KeyedRows> m_pendingKeys;  // read a part at a time while the program idles
+    bool m_keysWhileIdle = false;
     bool m_active = false;
     int m_current = -1;
     bool m_eof = true;
