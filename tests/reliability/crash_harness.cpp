@@ -364,7 +364,24 @@ bool validates(const QString& file, QString& output) {
            output.isEmpty();
 }
 
-void check(const QString& folder, Expected& expected, Figures& figures) {
+// A copy of the file gfix complained about, with its output and the child's last reports, kept
+// in crash_harness_kept/kill-N under the working folder for study after the run.
+void keepForStudy(const QString& file, int kill, const QString& gfixOutput,
+                  const QByteArray& received) {
+    const QString kept = QDir::current().absoluteFilePath(
+        QStringLiteral("crash_harness_kept/kill-%1").arg(kill));
+    QDir().mkpath(kept);
+    const bool copied = QFile::copy(file, kept + QStringLiteral("/termaro.fdb"));
+    QFile gfix(kept + QStringLiteral("/gfix.txt"));
+    if (gfix.open(QIODevice::WriteOnly)) gfix.write(gfixOutput.toUtf8() + '\n');
+    QFile reports(kept + QStringLiteral("/child_reports.txt"));
+    if (reports.open(QIODevice::WriteOnly)) reports.write(received);
+    std::fprintf(stderr, "kept %s%s\n", qUtf8Printable(kept),
+                 copied ? "" : " (the database file could not be copied)");
+}
+
+void check(const QString& folder, const QByteArray& received, Expected& expected,
+           Figures& figures) {
     const QString file = folder + QStringLiteral("/termaro.fdb");
     QString gfixOutput;
     // Warnings (a page left allocated by the killed process) are repaired by the engine itself;
@@ -383,6 +400,7 @@ void check(const QString& folder, Expected& expected, Figures& figures) {
             ++figures.validationWarnings;
         }
         std::fprintf(stderr, "gfix after kill %d: %s\n", figures.kills, qUtf8Printable(gfixOutput));
+        keepForStudy(file, figures.kills, gfixOutput, received);
     }
     Database db;
     db.attach(file, TData::userName, TData::password, TData::charset);
@@ -565,7 +583,7 @@ int runParent(int kills, unsigned seed) {
         ++figures.kills;
         expected.changing.clear();
         takeReports(received, expected, figures);
-        check(folder, expected, figures);
+        check(folder, received, expected, figures);
         if (figures.kills % 100 == 0 && figures.kills < kills)
             printFigures(figures, clock.elapsed());
     }
