@@ -569,10 +569,8 @@ int runParent(int count, unsigned seed, const QString& only) {
         child.start(QCoreApplication::applicationFilePath(),
                     {QStringLiteral("--child"), dir.path(), QString::fromLatin1(screen),
                      QString::number(count), QString::number(seed)});
-        child.waitForFinished(-1);
-        const QStringList lines = QString::fromUtf8(child.readAllStandardOutput()).split('\n');
         int screenTried = 0, screenSaved = 0;
-        for (const QString& line : lines) {
+        const auto take = [&](const QString& line) {
             if (line == QLatin1String("S")) ++screenSaved;
             if (line == QLatin1String("S") || line == QLatin1String("R")) ++screenTried;
             if (line == QLatin1String("S"))
@@ -591,7 +589,26 @@ int runParent(int count, unsigned seed, const QString& only) {
             if (line.startsWith(QLatin1String("V|"))) std::printf("%s\n", qUtf8Printable(line));
             if (line.startsWith(QLatin1String("F|")))
                 std::printf("fault %s: %s\n", screen, qUtf8Printable(line.mid(2)));
+            // A long round shows where it is, and what it found so far, every thousand inputs.
+            if ((line == QLatin1String("S") || line == QLatin1String("R")) &&
+                screenTried % 1000 == 0 && screenTried < count) {
+                std::printf(
+                    "progress %s_tried=%d saved=%d partial_writes=%d "
+                    "refused_without_message=%d\n",
+                    screen, screenTried, screenSaved, partial, silent);
+                std::fflush(stdout);
+            }
+        };
+        const auto takeLines = [&] {
+            while (child.canReadLine()) take(QString::fromUtf8(child.readLine()).chopped(1));
+        };
+        while (!child.waitForFinished(1000)) {
+            if (child.state() == QProcess::NotRunning) break;
+            takeLines();
         }
+        takeLines();
+        const QString rest = QString::fromUtf8(child.readAllStandardOutput());
+        if (!rest.isEmpty()) take(rest);
         std::printf("%s_tried=%d\n%s_saved=%d\n", screen, screenTried, screen, screenSaved);
         if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) {
             ++crashes;
