@@ -3,6 +3,7 @@
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QHash>
+#include <QSet>
 #include <algorithm>
 #include <cmath>
 #include <map>
@@ -23,6 +24,8 @@ constexpr long long maxRows = 5000000;
 
 // The measured heights kept at most; beyond it they are measured afresh.
 constexpr size_t maxKeptHeights = 100000;
+// The distinct texts shared at most; beyond it sharing starts afresh.
+constexpr qsizetype maxSharedTexts = 500000;
 
 // What a wrapped text's height depends on.
 struct TextBox {
@@ -176,9 +179,20 @@ private:
         }
         for (const PageItem& item : band.items) {
             page.items.append(item);
-            page.items.last().rectMm.translate(offset);
+            PageItem& placed = page.items.last();
+            placed.rectMm.translate(offset);
+            if (!placed.text.isEmpty()) placed.text = sharedText(placed.text);
         }
         m_y += band.heightMm;
+    }
+
+    // A year's list prints the same texts over and over (units, dates, names, prices): the
+    // items share one copy of each. Page numbers are put in later and then get their own.
+    QString sharedText(const QString& text) {
+        if (const auto known = m_texts.constFind(text); known != m_texts.constEnd()) return *known;
+        if (m_texts.size() >= maxSharedTexts) m_texts.clear();
+        m_texts.insert(text);
+        return text;
     }
 
     PreparedBand prepare(const TemplateBand& band) {
@@ -336,6 +350,7 @@ private:
     QHash<QString, ReportDataSource*> m_sources;
     std::map<QString, QFontMetricsF> m_metrics;
     std::unordered_map<const TemplateObject*, int> m_styles;
+    QSet<QString> m_texts;
     std::map<TextBox, double> m_heights;
     PageModel m_model;
     QSizeF m_pageSize;
