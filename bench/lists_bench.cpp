@@ -67,16 +67,11 @@ std::vector<Value> period() {
     return {Value::date(yearStart), Value::date(yearEnd), Value::text(QStringLiteral("1"))};
 }
 
-// The per-product statements: the products, then every product's lines in one statement.
+// The per-product statement: every line of the period sorted by product, read once (the
+// products and their sums are added up from the lines).
 double bareProducts(Database& db) {
     QElapsedTimer t;
     t.start();
-    fetchAll(db,
-             "SELECT s_megnevezes, SUM(s_netto), SUM(s_vetelar), SUM(SUM(s_vetelar)) OVER () FROM "
-             "fjsor JOIN fjfej ON s_bszam "
-             "= f_bszam LEFT JOIN ostermelo ON f_ostermkod = o_kod WHERE (f_fizkelt >= ?) AND "
-             "(f_fizkelt <= ?) AND (f_akod = ?) GROUP BY s_megnevezes ORDER BY s_megnevezes",
-             period());
     fetchAll(db,
              "SELECT s_bszam, s_megnevezes, s_megy, s_ear, s_netto, s_vetelar, f_ostermkod, "
              "f_felvkelt, f_fizkelt, o_nev FROM fjsor JOIN fjfej ON s_bszam = f_bszam LEFT JOIN "
@@ -86,8 +81,8 @@ double bareProducts(Database& db) {
     return msSince(t);
 }
 
-// The per-producer statements: the producers, then every producer's total and lines, each in
-// one statement.
+// The per-producer statements: the producers with their sums, then every producer's lines in
+// one statement (each producer's total is added up from its lines).
 double bareProducers(Database& db) {
     QElapsedTimer t;
     t.start();
@@ -98,21 +93,12 @@ double bareProducers(Database& db) {
         "f_bszam LEFT JOIN ostermelo ON f_ostermkod = o_kod WHERE (f_fizkelt >= ?) AND "
         "(f_fizkelt <= ?) AND (s_akod = ?) GROUP BY f_ostermkod, o_nev ORDER BY f_ostermkod, o_nev",
         period());
-    const QString filter =
-        QStringLiteral(" WHERE (f_fizkelt >= ? AND f_fizkelt <= ?) AND (f_akod = ?)");
     fetchAll(db,
-             QStringLiteral("SELECT f_ostermkod, SUM(s_vetelar) FROM fjsor JOIN fjfej ON s_bszam "
-                            "= f_bszam") +
-                 filter + QStringLiteral(" GROUP BY f_ostermkod ORDER BY f_ostermkod"),
+             "SELECT s_bszam, s_megnevezes, s_megy, s_ear, s_netto, s_vetelar, f_ostermkod, "
+             "f_felvkelt, f_fizkelt FROM fjsor JOIN fjfej ON s_bszam = f_bszam LEFT JOIN "
+             "ostermelo ON f_ostermkod = o_kod WHERE (f_fizkelt >= ? AND f_fizkelt <= ?) AND "
+             "(f_akod = ?) ORDER BY f_ostermkod, s_megnevezes, f_fizkelt, s_bszam, id_fjsor",
              period());
-    fetchAll(
-        db,
-        QStringLiteral("SELECT s_bszam, s_megnevezes, s_megy, s_ear, s_netto, s_vetelar, "
-                       "f_ostermkod, f_felvkelt, f_fizkelt FROM fjsor JOIN fjfej ON s_bszam = "
-                       "f_bszam LEFT JOIN ostermelo ON f_ostermkod = o_kod") +
-            filter +
-            QStringLiteral(" ORDER BY f_ostermkod, s_megnevezes, f_fizkelt, s_bszam, id_fjsor"),
-        period());
     return msSince(t);
 }
 

@@ -427,6 +427,52 @@ Value Cursor::unpack(const QByteArray& row, int column) {
     }
 }
 
+void Cursor::pack(QByteArray& row, const Value& value) {
+    switch (value.kind()) {
+        case Value::Kind::Null:
+            row.append(static_cast<char>(TagNull));
+            break;
+        case Value::Kind::Text: {
+            const QByteArray bytes = win1250::encode(value.asText());
+            row.append(static_cast<char>(TagText));
+            putLength(row, static_cast<quint32>(bytes.size()));
+            row.append(bytes);
+            break;
+        }
+        case Value::Kind::Integer: {
+            const qint64 v = value.asInteger();
+            row.append(static_cast<char>(TagInt));
+            putRaw(row, &v, sizeof v);
+            break;
+        }
+        case Value::Kind::Decimal: {
+            const qint64 v = value.scaled();
+            row.append(static_cast<char>(TagDecimal));
+            row.append(static_cast<char>(value.scale()));
+            putRaw(row, &v, sizeof v);
+            break;
+        }
+        case Value::Kind::Double: {
+            const double v = value.asDouble();
+            row.append(static_cast<char>(TagDouble));
+            putRaw(row, &v, sizeof v);
+            break;
+        }
+        case Value::Kind::Date: {
+            const qint64 jd = value.asDate().toJulianDay();
+            row.append(static_cast<char>(TagDate));
+            putRaw(row, &jd, sizeof jd);
+            break;
+        }
+        case Value::Kind::Timestamp: {
+            const qint64 ms = value.toVariant().toDateTime().toMSecsSinceEpoch();
+            row.append(static_cast<char>(TagTimestamp));
+            putRaw(row, &ms, sizeof ms);
+            break;
+        }
+    }
+}
+
 struct Database::Bound {
     IMessageMetadata* meta = nullptr;
     std::vector<unsigned char> buffer;

@@ -54,6 +54,8 @@ public:
     void close();
     // Reads column `column` of a packed row.
     static Value unpack(const QByteArray& row, int column);
+    // Appends `value` to a packed row as the next column, as fetch() packs a column of its kind.
+    static void pack(QByteArray& row, const Value& value);
 
 private:
     friend class Database;

@@ -4,6 +4,7 @@
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QRadioButton>
+#include <cmath>
 
 #include "core/errors.h"
 #include "core/query.h"
@@ -21,12 +22,49 @@ QString groupText(const Value& key) {
     return text;
 }
 
+}  // namespace
+
 bool sameGroup(const Value& a, const Value& b) {
     if (a.isNull() || b.isNull()) return a.isNull() && b.isNull();
     return groupText(a) == groupText(b);
 }
 
-}  // namespace
+void ColumnSum::add(const Value& v) {
+    if (v.isNull()) return;
+    if (m_count++ == 0 && v.kind() == Value::Kind::Decimal) m_scale = v.scale();
+    if (m_scale >= 0 && v.kind() == Value::Kind::Decimal && v.scale() == m_scale) {
+        m_scaled += v.scaled();
+        return;
+    }
+    if (m_scale >= 0) {  // not one exact column after all
+        m_real = static_cast<double>(m_scaled) / std::pow(10.0, m_scale);
+        m_scale = -1;
+    }
+    m_real += v.asDouble();
+}
+
+Value ColumnSum::value() const {
+    if (m_count == 0) return {};
+    return m_scale >= 0 ? Value::decimal(m_scaled, m_scale) : Value::real(m_real);
+}
+
+int fieldIndex(const QStringList& fields, const QString& name) {
+    for (int i = 0; i < fields.size(); ++i) {
+        if (fields.at(i).compare(name, Qt::CaseInsensitive) == 0) return i;
+    }
+    throw AppError(QStringLiteral("A(z) '%1' mező nem található.").arg(name));
+}
+
+ReadRows readRows(Database& db, const QString& sql, const std::map<QString, Value>& params) {
+    const ParsedSql parsed = parseNamedParameters(sql);
+    const std::unique_ptr<Cursor> cursor = db.open(parsed.sql, positionalValues(parsed, params));
+    ReadRows read;
+    read.fields = cursor->fieldNames();
+    read.types = cursor->fieldTypes();
+    QByteArray row;
+    while (cursor->fetch(row)) read.rows.push_back(row);
+    return read;
+}
 
 DateChoice::DateChoice(QWidget* parent, QBoxLayout* layout) : QObject(parent) {
     auto* box = new QGroupBox(QStringLiteral("Dátum ?"), parent);
@@ -110,22 +148,34 @@ SortedGroups::SortedGroups(Database& db, const QString& sql, const std::map<QStr
     m_cursor = db.open(parsed.sql, positionalValues(parsed, params));
     m_fields = m_cursor->fieldNames();
     m_types = m_cursor->fieldTypes();
-    for (int i = 0; i < m_fields.size() && m_keyColumn < 0; ++i) {
-        if (m_fields.at(i).compare(keyColumn, Qt::CaseInsensitive) == 0) m_keyColumn = i;
-    }
-    if (m_keyColumn < 0) {
-        throw AppError(QStringLiteral("A(z) '%1' mező nem található.").arg(keyColumn));
-    }
-    m_hasNext = m_cursor->fetch(m_next);
+    m_keyColumn = fieldIndex(m_fields, keyColumn);
+    m_hasNext = fetch();
+}
+
+SortedGroups::SortedGroups(std::shared_ptr<const ReadRows> rows, const QString& keyColumn)
+    : m_read(std::move(rows)) {
+    m_fields = m_read->fields;
+    m_types = m_read->types;
+    m_keyColumn = fieldIndex(m_fields, keyColumn);
+    m_hasNext = fetch();
 }
 
 SortedGroups::~SortedGroups() = default;
 
-void SortedGroups::take(const Value& key, Query& query) {
+bool SortedGroups::fetch() {
+    if (m_cursor) return m_cursor->fetch(m_next);
+    if (m_readNext >= m_read->rows.size()) return false;
+    m_next = m_read->rows[m_readNext++];
+    return true;
+}
+
+void SortedGroups::take(const Value& key, Query& query,
+                        const std::function<void(const QByteArray&)>& seen) {
     std::vector<QByteArray> rows;
     while (m_hasNext && sameGroup(Cursor::unpack(m_next, m_keyColumn), key)) {
+        if (seen) seen(m_next);
         rows.push_back(m_next);
-        m_hasNext = m_cursor->fetch(m_next);
+        m_hasNext = fetch();
     }
     query.openRows(m_fields, m_types, std::move(rows));
 }

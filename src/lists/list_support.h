@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -72,6 +74,35 @@ void bindKey(Query& query, const QString& name, const Value& key);
 QString printedColumns(Database& db, const QString& templatePath, const QString& dataset,
                        const QString& from, const QStringList& keys);
 
+// The whole result of one statement, each row packed as Cursor packs it.
+struct ReadRows {
+    QStringList fields;
+    std::vector<FieldType> types;
+    std::vector<QByteArray> rows;
+};
+// The index of field `name` (any case) in `fields`; AppError when there is none.
+int fieldIndex(const QStringList& fields, const QString& name);
+// `sql` with named parameters (`params` by lower-case name).
+ReadRows readRows(Database& db, const QString& sql, const std::map<QString, Value>& params);
+
+// Whether two group keys are one group as the database's GROUP BY sees them: NULL equals NULL,
+// a text's trailing blanks do not count.
+bool sameGroup(const Value& a, const Value& b);
+
+// A SUM as the database adds up a column: NULLs left out, NULL when there is no value at all.
+// A column of exact numbers (one scale) is added up exactly.
+class ColumnSum {
+public:
+    void add(const Value& v);
+    Value value() const;
+
+private:
+    int m_count = 0;
+    int m_scale = -1;  // the scale of an exact sum; -1 when it adds up doubles
+    std::int64_t m_scaled = 0;
+    double m_real = 0;
+};
+
 // One statement sorted first by a group key, read forward once, group by group: each group's
 // rows become a pool query's whole result. A grouped report over a large year runs this one
 // statement where a statement per group would run thousands, and holds one group at a time.
@@ -81,16 +112,26 @@ public:
     // column.
     SortedGroups(Database& db, const QString& sql, const std::map<QString, Value>& params,
                  const QString& keyColumn);
+    // The same over rows read before (sorted first by `keyColumn`), which it shares.
+    SortedGroups(std::shared_ptr<const ReadRows> rows, const QString& keyColumn);
     ~SortedGroups();
     SortedGroups(const SortedGroups&) = delete;
     SortedGroups& operator=(const SortedGroups&) = delete;
 
     // Opens `query` on the next rows whose key equals `key` as the database compares it (NULL
-    // equals NULL, trailing blanks do not count); on no rows when the next key differs.
-    void take(const Value& key, Query& query);
+    // equals NULL, trailing blanks do not count); on no rows when the next key differs. Each row
+    // handed out is shown to `seen` first.
+    void take(const Value& key, Query& query,
+              const std::function<void(const QByteArray&)>& seen = {});
+    const QStringList& fields() const { return m_fields; }
+    const std::vector<FieldType>& types() const { return m_types; }
 
 private:
+    bool fetch();
+
     std::unique_ptr<Cursor> m_cursor;
+    std::shared_ptr<const ReadRows> m_read;
+    size_t m_readNext = 0;
     QStringList m_fields;
     std::vector<FieldType> m_types;
     int m_keyColumn = -1;

@@ -71,8 +71,9 @@ void TForm19::collect() {
     m_total = ::totalText(producers, QStringLiteral("m_osszesen"));
 }
 
-// Every producer's lines and total come from two statements sorted by producer code, read
-// forward alongside the producers; statements per producer would run thousands.
+// Every producer's lines come from one statement sorted by producer code, read forward alongside
+// the producers, and the producer's total is added up from the lines as they are handed out;
+// statements per producer would run thousands.
 void TForm19::print() {
     openCurrentBuyer(app());
     QVariantMap& v = data().reportVariables();
@@ -87,10 +88,6 @@ void TForm19::print() {
     const std::map<QString, Value> params{{QStringLiteral("p1"), Value::date(m_period->from())},
                                           {QStringLiteral("p2"), Value::date(m_period->to())},
                                           {QStringLiteral("p3"), Value::text(run().buyerCode)}};
-    const QString totalsSql = QStringLiteral(
-                                  "SELECT f_ostermkod AS o_kod, SUM(s_vetelar) AS nevosszesen"
-                                  "  FROM fjsor JOIN fjfej ON s_bszam = f_bszam") +
-                              filter + QStringLiteral(" GROUP BY f_ostermkod ORDER BY f_ostermkod");
     const QString linesFrom = QStringLiteral(
                                   "FROM fjsor JOIN fjfej ON s_bszam = f_bszam"
                                   "  LEFT JOIN ostermelo ON f_ostermkod = o_kod") +
@@ -98,26 +95,46 @@ void TForm19::print() {
     const QString linesSql =
         QStringLiteral("SELECT %1 %2 ORDER BY f_ostermkod, s_megnevezes, %3, s_bszam, id_fjsor")
             .arg(printedColumns(data().database(), app().workPath(reportFile),
-                                QStringLiteral("ZQ21"), linesFrom, {QStringLiteral("f_ostermkod")}),
+                                QStringLiteral("ZQ21"), linesFrom,
+                                {QStringLiteral("f_ostermkod"), QStringLiteral("s_vetelar")}),
                  linesFrom, date);
 
     Query& producers = rows();
     Query& total = data().query("ZQ80");
     Query& lines = data().query("ZQ21");
-    std::unique_ptr<SortedGroups> totals;
     std::unique_ptr<SortedGroups> groups;
+    int codeColumn = -1;
+    int paidColumn = -1;
+    FieldType codeType = FieldType::Text;
+    // ZQ80: the producer's code and the sum of its lines' purchase prices, one row when the
+    // producer has lines, as a statement grouped by producer code would give it.
     const auto producerChanged = [&] {
         if (!producers.active() || producers.eof()) return;
-        const Value code = producers.value(QStringLiteral("o_kod"));
-        totals->take(code, total);
-        groups->take(code, lines);
+        Value groupCode;
+        ColumnSum paid;
+        bool any = false;
+        groups->take(producers.value(QStringLiteral("o_kod")), lines, [&](const QByteArray& row) {
+            if (!any) groupCode = Cursor::unpack(row, codeColumn);
+            any = true;
+            paid.add(Cursor::unpack(row, paidColumn));
+        });
+        std::vector<QByteArray> totalRows;
+        if (any) {
+            QByteArray row;
+            Cursor::pack(row, groupCode);
+            Cursor::pack(row, paid.value());
+            totalRows.push_back(row);
+        }
+        total.openRows({QStringLiteral("O_KOD"), QStringLiteral("NEVOSSZESEN")},
+                       {codeType, FieldType::Double}, std::move(totalRows));
     };
     const auto firstProducer = [&] {
         if (producers.active()) producers.first();
-        totals = std::make_unique<SortedGroups>(data().database(), totalsSql, params,
-                                                QStringLiteral("o_kod"));
         groups = std::make_unique<SortedGroups>(data().database(), linesSql, params,
                                                 QStringLiteral("f_ostermkod"));
+        codeColumn = fieldIndex(groups->fields(), QStringLiteral("f_ostermkod"));
+        paidColumn = fieldIndex(groups->fields(), QStringLiteral("s_vetelar"));
+        codeType = groups->types().at(static_cast<size_t>(codeColumn));
         producerChanged();
     };
     if (!producers.active() || producers.isEmpty()) {

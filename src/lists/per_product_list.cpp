@@ -36,38 +36,57 @@ TForm13::TForm13(App& app, QWidget* parent)
 
 void TForm13::onShow() {
     rows().close();
+    m_lines.reset();
 }
 
 void TForm13::periodChanged() {
     invalidate();
     rows().close();
+    m_lines.reset();
 }
 
-// Lines and headers are joined inner where the filter needs the header anyway (the same rows as
-// an outer join), so the database may start from the headers of the period.
+// The period's lines are read once, sorted by product as the print lays them out: the products'
+// sums come from them and the print hands the same rows out, so every printed group adds up to
+// the sum the grid shows, and the year's lines are joined, computed and sorted once, not twice.
 void TForm13::collect() {
-    const QString date = m_dateChoice->column();
-    const auto bindPeriod = [this](Query& q) {
-        q.bindDate(QStringLiteral("p1"), m_period->from());
-        q.bindDate(QStringLiteral("p2"), m_period->to());
-        q.bindText(QStringLiteral("p3"), run().buyerCode);
-    };
-
     Query& products = rows();
     products.close();
-    products.clearSql();
-    // The grand total comes with the groups (one pass over the period's lines instead of two),
-    // so the printed total is the sum of the printed groups.
-    products.addSql(QStringLiteral(
-        "SELECT s_megnevezes, SUM(s_netto) AS mennyiseg, SUM(s_vetelar) AS kifizetett,"
-        " SUM(SUM(s_vetelar)) OVER () AS m_osszesen"));
-    products.addSql(QStringLiteral("  FROM fjsor JOIN fjfej ON s_bszam = f_bszam"));
-    products.addSql(QStringLiteral("  LEFT JOIN ostermelo ON f_ostermkod = o_kod"));
-    products.addSql(
-        QStringLiteral(" WHERE (%1 >= :p1) AND (%1 <= :p2) AND (f_akod = :p3)").arg(date));
-    products.addSql(QStringLiteral(" GROUP BY s_megnevezes ORDER BY s_megnevezes"));
-    bindPeriod(products);
-    products.open();
+    m_lines.reset();
+    auto lines =
+        std::make_shared<ReadRows>(readRows(data().database(), periodLinesSql(), periodParams()));
+    const int name = fieldIndex(lines->fields, QStringLiteral("s_megnevezes"));
+    const int quantity = fieldIndex(lines->fields, QStringLiteral("s_netto"));
+    const int paid = fieldIndex(lines->fields, QStringLiteral("s_vetelar"));
+
+    std::vector<QByteArray> groups;
+    ColumnSum total;
+    size_t i = 0;
+    while (i < lines->rows.size()) {
+        const Value key = Cursor::unpack(lines->rows[i], name);
+        ColumnSum groupQuantity;
+        ColumnSum groupPaid;
+        for (; i < lines->rows.size(); ++i) {
+            const QByteArray& row = lines->rows[i];
+            if (!sameGroup(Cursor::unpack(row, name), key)) break;
+            groupQuantity.add(Cursor::unpack(row, quantity));
+            groupPaid.add(Cursor::unpack(row, paid));
+        }
+        total.add(groupPaid.value());
+        QByteArray group;
+        Cursor::pack(group, key);
+        Cursor::pack(group, groupQuantity.value());
+        Cursor::pack(group, groupPaid.value());
+        groups.push_back(group);
+    }
+    // The grand total on every row, as the grid's total column has always carried it.
+    const Value grandTotal = total.value();
+    for (QByteArray& group : groups) Cursor::pack(group, grandTotal);
+    products.openRows({lines->fields.at(name), QStringLiteral("MENNYISEG"),
+                       QStringLiteral("KIFIZETETT"), QStringLiteral("M_OSSZESEN")},
+                      {lines->types.at(static_cast<size_t>(name)), FieldType::Decimal,
+                       FieldType::Double, FieldType::Double},
+                      std::move(groups));
+    m_lines = std::move(lines);
     m_total = ::totalText(products, QStringLiteral("m_osszesen"));
     openProductLines();
 }
@@ -101,9 +120,9 @@ QString TForm13::periodLinesSql() {
                              "  LEFT JOIN ostermelo ON f_ostermkod = o_kod"
                              " WHERE (%1 >= :p1) AND (%1 <= :p2) AND (f_akod = :p3)")
                              .arg(date);
-    const QString columns =
-        printedColumns(data().database(), app().workPath(reportFile), QStringLiteral("ZQ21"), from,
-                       {QStringLiteral("s_megnevezes")});
+    const QString columns = printedColumns(
+        data().database(), app().workPath(reportFile), QStringLiteral("ZQ21"), from,
+        {QStringLiteral("s_megnevezes"), QStringLiteral("s_netto"), QStringLiteral("s_vetelar")});
     return QStringLiteral("SELECT %1 %2 ORDER BY s_megnevezes, %3, s_bszam, id_fjsor")
         .arg(columns, from, date);
 }
@@ -123,7 +142,7 @@ void TForm13::print() {
     v[QStringLiteral("v_sorrend")] = QStringLiteral("Termékenként");
     v[QStringLiteral("v_datum")] = m_dateChoice->printed();
 
-    // The lines of every product come from one statement sorted by product, read forward
+    // The lines of every product are the collected ones, sorted by product and handed out
     // alongside the products; a statement per product would run hundreds.
     Query& products = rows();
     Query& lines = data().query("ZQ21");
@@ -133,8 +152,10 @@ void TForm13::print() {
     };
     const auto firstProduct = [this, &products, &groups, productChanged] {
         if (products.active()) products.first();
-        groups = std::make_unique<SortedGroups>(data().database(), periodLinesSql(), periodParams(),
-                                                QStringLiteral("s_megnevezes"));
+        groups = m_lines ? std::make_unique<SortedGroups>(m_lines, QStringLiteral("s_megnevezes"))
+                         : std::make_unique<SortedGroups>(data().database(), periodLinesSql(),
+                                                          periodParams(),
+                                                          QStringLiteral("s_megnevezes"));
         productChanged();
     };
     ScopedUserDatasets datasets(data());

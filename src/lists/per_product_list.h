@@ -2,11 +2,13 @@
 
 #include <QString>
 #include <map>
+#include <memory>
 
 #include "core/list_screen.h"
 #include "core/value.h"
 
 class DateChoice;
+struct ReadRows;
 
 // Per-product list "Termékenkénti lista": quantity and purchase price per product name over the
 // period, then the lines of each product, printed as FjLista5.
@@ -33,4 +35,6 @@ private:
     PeriodFields* m_period = nullptr;
     DateChoice* m_dateChoice = nullptr;
     QString m_total = QStringLiteral("0");
+    // The period's lines as collected, for the print.
+    std::shared_ptr<const ReadRows> m_lines;
 };

@@ -40,3 +40,10 @@ QString Page::text() const {
     }
     return lines.join('\n');
 }
+
+int PageModel::addStyle(const PageStyle& style) {
+    const qsizetype known = styles.indexOf(style);
+    if (known >= 0) return static_cast<int>(known);
+    styles.append(style);
+    return static_cast<int>(styles.size() - 1);
+}

@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QHash>
 #include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
@@ -124,6 +125,33 @@ QString formatNumber(double value, const NumberPattern& p) {
     return value < 0 && !zero ? '-' + out : out;
 }
 
+// What a format asks for, worked out once per format: a long report formats the same few
+// formats hundreds of thousands of times.
+struct ParsedFormat {
+    enum class Kind { Plain, Mask, Number, Date };
+    Kind kind = Kind::Plain;
+    NumberPattern number;
+    QString qtDate;
+};
+
+const ParsedFormat& parsedFormat(const QString& format) {
+    // The layout runs on the program's main thread; thread_local keeps any other caller apart.
+    thread_local QHash<QString, ParsedFormat> known;
+    constexpr qsizetype maxKnown = 1000;  // templates hold a few dozen
+    if (const auto it = known.constFind(format); it != known.constEnd()) return *it;
+    ParsedFormat parsed;
+    if (isTextMask(format)) {
+        parsed.kind = ParsedFormat::Kind::Mask;
+    } else if (!format.isEmpty() && parseNumberPattern(format, &parsed.number)) {
+        parsed.kind = ParsedFormat::Kind::Number;
+    } else if (!format.isEmpty() && isDatePattern(format)) {
+        parsed.kind = ParsedFormat::Kind::Date;
+        parsed.qtDate = qtDatePattern(format);
+    }
+    if (known.size() >= maxKnown) known.clear();
+    return *known.insert(format, parsed);
+}
+
 }  // namespace
 
 bool isValidReportFormat(const QString& format) {
@@ -141,14 +169,18 @@ QString reportNumberText(double value) {
 
 QString formatReportValue(const QVariant& value, const QString& format) {
     if (!value.isValid() || value.isNull()) return {};
-    if (isTextMask(format)) return applyTextMask(formatReportValue(value), format);
-    NumberPattern pattern;
-    if (!format.isEmpty() && parseNumberPattern(format, &pattern)) {
-        double number = 0;
-        if (numberOf(value, &number)) return formatNumber(number, pattern);
-    } else if (!format.isEmpty() && isDatePattern(format)) {
-        const QDate date = dateOf(value);
-        if (date.isValid()) return date.toString(qtDatePattern(format));
+    if (!format.isEmpty()) {
+        const ParsedFormat& parsed = parsedFormat(format);
+        if (parsed.kind == ParsedFormat::Kind::Mask) {
+            return applyTextMask(formatReportValue(value), format);
+        }
+        if (parsed.kind == ParsedFormat::Kind::Number) {
+            double number = 0;
+            if (numberOf(value, &number)) return formatNumber(number, parsed.number);
+        } else if (parsed.kind == ParsedFormat::Kind::Date) {
+            const QDate date = dateOf(value);
+            if (date.isValid()) return date.toString(parsed.qtDate);
+        }
     }
     switch (value.typeId()) {
         case QMetaType::Double:

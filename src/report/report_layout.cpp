@@ -3,10 +3,12 @@
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QHash>
+#include <QSet>
 #include <algorithm>
 #include <cmath>
 #include <map>
 #include <tuple>
+#include <unordered_map>
 
 #include "report/report_format.h"
 #include "report/report_painter.h"
@@ -22,6 +24,8 @@ constexpr long long maxRows = 5000000;
 
 // The measured heights kept at most; beyond it they are measured afresh.
 constexpr size_t maxKeptHeights = 100000;
+// The distinct texts shared at most; beyond it sharing starts afresh.
+constexpr qsizetype maxSharedTexts = 500000;
 
 // What a wrapped text's height depends on.
 struct TextBox {
@@ -175,9 +179,20 @@ private:
         }
         for (const PageItem& item : band.items) {
             page.items.append(item);
-            page.items.last().rectMm.translate(offset);
+            PageItem& placed = page.items.last();
+            placed.rectMm.translate(offset);
+            if (!placed.text.isEmpty()) placed.text = sharedText(placed.text);
         }
         m_y += band.heightMm;
+    }
+
+    // A year's list prints the same texts over and over (units, dates, names, prices): the
+    // items share one copy of each. Page numbers are put in later and then get their own.
+    QString sharedText(const QString& text) {
+        if (const auto known = m_texts.constFind(text); known != m_texts.constEnd()) return *known;
+        if (m_texts.size() >= maxSharedTexts) m_texts.clear();
+        m_texts.insert(text);
+        return text;
     }
 
     PreparedBand prepare(const TemplateBand& band) {
@@ -187,7 +202,6 @@ private:
         for (const TemplateObject& o : band.objects) {
             PageItem item;
             item.rectMm = o.rectMm;
-            item.lineWidthMm = o.lineWidthMm;
             if (o.kind == TemplateObject::Kind::Line) {
                 item.kind = PageItem::Kind::Line;
             } else if (o.kind == TemplateObject::Kind::Rect) {
@@ -196,15 +210,12 @@ private:
                 m_numberedText = false;
                 item.text = evaluate(o.parts);
                 if (item.text.isEmpty() && o.frame == 0) continue;
-                item.fontFamily = o.fontFamily;
-                item.fontSizePt = o.fontSizePt;
-                item.bold = o.bold;
-                item.italic = o.italic;
-                item.alignment = o.alignment;
-                item.wordWrap = o.wordWrap;
-                item.frame = o.frame;
+            }
+            item.style = styleOf(o);
+            if (item.kind == PageItem::Kind::Text) {
                 if (band.stretch && o.wordWrap) {
-                    item.rectMm.setHeight(std::max(o.rectMm.height(), textHeightMm(item)));
+                    item.rectMm.setHeight(
+                        std::max(o.rectMm.height(), textHeightMm(m_model.style(item), item)));
                     out.heightMm = std::max(out.heightMm, item.rectMm.bottom());
                 } else if (o.wordWrap) {
                     fitIntoBox(item);
@@ -222,33 +233,57 @@ private:
     void fitIntoBox(PageItem& item) {
         constexpr double smallestPt = 4;
         constexpr double stepPt = 0.5;
-        while (item.fontSizePt - stepPt >= smallestPt && textHeightMm(item) > item.rectMm.height())
-            item.fontSizePt -= stepPt;
-        item.rectMm.setHeight(std::max(item.rectMm.height(), textHeightMm(item)));
+        PageStyle style = m_model.style(item);
+        const double templateSizePt = style.fontSizePt;
+        while (style.fontSizePt - stepPt >= smallestPt &&
+               textHeightMm(style, item) > item.rectMm.height())
+            style.fontSizePt -= stepPt;
+        item.rectMm.setHeight(std::max(item.rectMm.height(), textHeightMm(style, item)));
+        if (style.fontSizePt != templateSizePt) item.style = m_model.addStyle(style);
     }
 
-    double textHeightMm(const PageItem& item) {
+    // The style of a template object's items, added to the model's table on first use.
+    int styleOf(const TemplateObject& o) {
+        const auto known = m_styles.find(&o);
+        if (known != m_styles.end()) return known->second;
+        PageStyle style;
+        style.lineWidthMm = o.lineWidthMm;
+        if (o.kind == TemplateObject::Kind::Text) {
+            style.fontFamily = o.fontFamily;
+            style.fontSizePt = o.fontSizePt;
+            style.bold = o.bold;
+            style.italic = o.italic;
+            style.alignment = o.alignment;
+            style.wordWrap = o.wordWrap;
+            style.frame = o.frame;
+        }
+        const int index = m_model.addStyle(style);
+        m_styles.emplace(&o, index);
+        return index;
+    }
+
+    double textHeightMm(const PageStyle& style, const PageItem& item) {
         const double widthMm = item.rectMm.width() - 2 * textPaddingMm;
         if (!QGuiApplication::instance()) {  // no font database: a rough estimate
-            const double perLine = std::max(1.0, widthMm / (item.fontSizePt * 0.2));
+            const double perLine = std::max(1.0, widthMm / (style.fontSizePt * 0.2));
             const double lines = std::ceil(item.text.size() / perLine);
-            return lines * item.fontSizePt * 0.42;
+            return lines * style.fontSizePt * 0.42;
         }
         // A long list measures the same names again and again: each measured text is kept.
-        const TextBox box{item.fontFamily, item.fontSizePt, item.bold, item.italic,
-                          widthMm,         item.alignment,  item.text};
+        const TextBox box{style.fontFamily, style.fontSizePt, style.bold, style.italic,
+                          widthMm,          style.alignment,  item.text};
         if (const auto known = m_heights.find(box); known != m_heights.end()) return known->second;
         const QString key = QStringLiteral("%1|%2|%3|%4")
-                                .arg(item.fontFamily)
-                                .arg(item.fontSizePt)
-                                .arg(item.bold)
-                                .arg(item.italic);
+                                .arg(style.fontFamily)
+                                .arg(style.fontSizePt)
+                                .arg(style.bold)
+                                .arg(style.italic);
         auto it = m_metrics.find(key);
         if (it == m_metrics.end())
-            it = m_metrics.emplace(key, QFontMetricsF(reportFont(item))).first;
+            it = m_metrics.emplace(key, QFontMetricsF(reportFont(style))).first;
         const QRectF bounds = it->second.boundingRect(
             QRectF(0, 0, widthMm * paintUnitsPerMm, 1e9),
-            Qt::TextWordWrap | (item.alignment & Qt::AlignHorizontal_Mask), item.text);
+            Qt::TextWordWrap | (style.alignment & Qt::AlignHorizontal_Mask), item.text);
         const double height = bounds.height() / paintUnitsPerMm + 0.5;
         if (m_heights.size() >= maxKeptHeights) m_heights.clear();
         m_heights.emplace(box, height);
@@ -314,6 +349,8 @@ private:
     QHash<QString, QVariant> m_variables;
     QHash<QString, ReportDataSource*> m_sources;
     std::map<QString, QFontMetricsF> m_metrics;
+    std::unordered_map<const TemplateObject*, int> m_styles;
+    QSet<QString> m_texts;
     std::map<TextBox, double> m_heights;
     PageModel m_model;
     QSizeF m_pageSize;

@@ -24,22 +24,22 @@ QPen linePen(double widthMm) {
     return pen;
 }
 
-void paintText(QPainter& painter, const PageItem& item) {
+void paintText(QPainter& painter, const PageItem& item, const PageStyle& style) {
     const QRectF box = units(item.rectMm);
     if (!item.text.isEmpty()) {
-        painter.setFont(reportFont(item));
+        painter.setFont(reportFont(style));
         painter.setPen(Qt::black);
         const double pad = textPaddingMm * paintUnitsPerMm;
-        int flags = item.alignment;
-        if (item.wordWrap) flags |= Qt::TextWordWrap;
+        int flags = style.alignment;
+        if (style.wordWrap) flags |= Qt::TextWordWrap;
         painter.drawText(box.adjusted(pad, 0, -pad, 0), flags, item.text);
     }
-    if (item.frame == 0) return;
-    painter.setPen(linePen(item.lineWidthMm));
-    if (item.frame & PageItem::Left) painter.drawLine(box.topLeft(), box.bottomLeft());
-    if (item.frame & PageItem::Top) painter.drawLine(box.topLeft(), box.topRight());
-    if (item.frame & PageItem::Right) painter.drawLine(box.topRight(), box.bottomRight());
-    if (item.frame & PageItem::Bottom) painter.drawLine(box.bottomLeft(), box.bottomRight());
+    if (style.frame == 0) return;
+    painter.setPen(linePen(style.lineWidthMm));
+    if (style.frame & PageItem::Left) painter.drawLine(box.topLeft(), box.bottomLeft());
+    if (style.frame & PageItem::Top) painter.drawLine(box.topLeft(), box.topRight());
+    if (style.frame & PageItem::Right) painter.drawLine(box.topRight(), box.bottomRight());
+    if (style.frame & PageItem::Bottom) painter.drawLine(box.bottomLeft(), box.bottomRight());
 }
 
 QPageLayout pageLayoutOf(const PageModel& model) {
@@ -54,18 +54,19 @@ QPageLayout pageLayoutOf(const PageModel& model) {
 
 }  // namespace
 
-QFont reportFont(const PageItem& item) {
-    QFont font(item.fontFamily);
+QFont reportFont(const PageStyle& style) {
+    QFont font(style.fontFamily);
     // Points to hundredths of a millimetre: 1 pt = 25.4 / 72 mm.
     font.setPixelSize(
-        std::max(1, static_cast<int>(std::lround(item.fontSizePt * 25.4 / 72 * paintUnitsPerMm))));
-    font.setBold(item.bold);
-    font.setItalic(item.italic);
+        std::max(1, static_cast<int>(std::lround(style.fontSizePt * 25.4 / 72 * paintUnitsPerMm))));
+    font.setBold(style.bold);
+    font.setItalic(style.italic);
     font.setHintingPreference(QFont::PreferNoHinting);
     return font;
 }
 
-void paintPage(QPainter& painter, const Page& page, double devicePixelsPerMm, QPointF origin) {
+void paintPage(QPainter& painter, const PageModel& model, const Page& page,
+               double devicePixelsPerMm, QPointF origin) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
@@ -73,16 +74,17 @@ void paintPage(QPainter& painter, const Page& page, double devicePixelsPerMm, QP
     painter.scale(devicePixelsPerMm / paintUnitsPerMm, devicePixelsPerMm / paintUnitsPerMm);
     painter.setBrush(Qt::NoBrush);
     for (const PageItem& item : page.items) {
+        const PageStyle& style = model.style(item);
         switch (item.kind) {
             case PageItem::Kind::Text:
-                paintText(painter, item);
+                paintText(painter, item, style);
                 break;
             case PageItem::Kind::Line:
-                painter.setPen(linePen(item.lineWidthMm));
+                painter.setPen(linePen(style.lineWidthMm));
                 painter.drawLine(units(item.rectMm).topLeft(), units(item.rectMm).bottomRight());
                 break;
             case PageItem::Kind::Rect:
-                painter.setPen(linePen(item.lineWidthMm));
+                painter.setPen(linePen(style.lineWidthMm));
                 painter.drawRect(units(item.rectMm));
                 break;
         }
@@ -113,7 +115,7 @@ void writePdf(const PageModel& model, const QString& fileName) {
         const double pixelsPerMm = pdf.resolution() / 25.4;
         for (qsizetype i = 0; i < model.pages.size(); ++i) {
             if (i > 0) pdf.newPage();
-            paintPage(painter, model.pages.at(i), pixelsPerMm);
+            paintPage(painter, model, model.pages.at(i), pixelsPerMm);
         }
         painter.end();
     }
@@ -138,7 +140,7 @@ void printPages(const PageModel& model, QPrinter& printer) {
     const double pixelsPerMm = printer.resolution() / 25.4;
     for (int page = from; page <= to; ++page) {
         if (page > from) printer.newPage();
-        paintPage(painter, model.pages.at(page - 1), pixelsPerMm);
+        paintPage(painter, model, model.pages.at(page - 1), pixelsPerMm);
     }
     painter.end();
 }

@@ -15,11 +15,13 @@ constexpr double paintUnitsPerMm = 100;
 // Space between a text and the sides of its box.
 constexpr double textPaddingMm = 0.5;
 
-// The font of a text item, sized in paint units.
-QFont reportFont(const PageItem& item);
+// The font of a text style, sized in paint units.
+QFont reportFont(const PageStyle& style);
 
-// Paints one page with its top left corner at `origin` (device pixels) at the given scale.
-void paintPage(QPainter& painter, const Page& page, double devicePixelsPerMm, QPointF origin = {});
+// Paints one page of `model` with its top left corner at `origin` (device pixels) at the given
+// scale.
+void paintPage(QPainter& painter, const PageModel& model, const Page& page,
+               double devicePixelsPerMm, QPointF origin = {});
 
 // Sets the device's paper size and orientation to the model's, without margins.
 void applyPageLayout(QPagedPaintDevice& device, const PageModel& model);

@@ -37,7 +37,8 @@ public:
         setPalette(p);
     }
 
-    void setPage(const Page* page) {
+    void setPage(const PageModel* model, const Page* page) {
+        m_model = model;
         m_page = page;
         resizeToPage();
         update();
@@ -60,7 +61,7 @@ protected:
                            m_page->sizeMm.height() * perMm);
         painter.fillRect(sheet.translated(3, 3), QColor(80, 80, 80));
         painter.fillRect(sheet, Qt::white);
-        paintPage(painter, *m_page, perMm, sheet.topLeft());
+        paintPage(painter, *m_model, *m_page, perMm, sheet.topLeft());
     }
 
 private:
@@ -71,6 +72,7 @@ private:
                      static_cast<int>(size.height() * perMm) + 2 * pageGapPx);
     }
 
+    const PageModel* m_model = nullptr;
     const Page* m_page = nullptr;
     double m_zoom = 1;
 };
@@ -156,10 +158,10 @@ bool ReportPreview::fitsPage() const {
 void ReportPreview::showPage(int index) {
     if (pageCount() == 0) {
         m_page = 0;
-        m_view->setPage(nullptr);
+        m_view->setPage(nullptr, nullptr);
     } else {
         m_page = std::clamp(index, 0, pageCount() - 1);
-        m_view->setPage(&m_job.pageModel->pages.at(m_page));
+        m_view->setPage(m_job.pageModel.get(), &m_job.pageModel->pages.at(m_page));
         m_scroll->verticalScrollBar()->setValue(0);
     }
     updateControls();

@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "core/clock.h"
+#include "core/database.h"
 #include "core/list_screen.h"
 #include "core/query_model.h"
 #include "lists/itemised_list.h"
@@ -152,6 +153,60 @@ TEST_F(PeriodLists, PerProductGroupsByTheWrittenNameAndTheChosenDate) {
     EXPECT_EQ(job.variables.value("v_sorrend").toString(), "Termékenként");
     expectGolden(job, "FjLista5.txt");
     EXPECT_TRUE(f.data().userDatasets().empty()) << "no routine outlives the print";
+}
+
+// The grid's groups and sums are added up from the period's lines the print lays out; they are
+// the database's own groups and sums: names apart only by trailing blanks, a line without a name,
+// exact quantities.
+TEST_F(PeriodLists, PerProductGroupsAreTheDatabaseGroups) {
+    const struct {
+        const char* name;  // nullptr: NULL
+        const char* quantity;
+        const char* price;
+    } extra[] = {
+        {"Búza ", "0.1", "33.3"},
+        {nullptr, "0.2", "1.1"},
+        {"Zab", "0.0001", "0.7"},
+        {"Zab  ", "0.0002", "1234.56"},
+    };
+    for (const auto& l : extra) {
+        f.exec(QStringLiteral("INSERT INTO fjsor (s_bszam, s_termekkod, s_megnevezes, s_brutto, "
+                              "s_ear, s_kompmerteke, s_akod) VALUES ('10000001', '9', %1, %2, %3, "
+                              "12, '1')")
+                   .arg(l.name ? QStringLiteral("'%1'").arg(QString::fromUtf8(l.name))
+                               : QStringLiteral("NULL"),
+                        l.quantity, l.price));
+    }
+    TForm13 screen(f.app());
+    screen.show();
+    setPeriod(screen, yearStart, yearEnd);
+    click(screen, "Kigyüjtés");
+
+    QStringList expected;
+    auto cursor = f.data().database().open(
+        "SELECT s_megnevezes, SUM(s_netto), SUM(s_vetelar), SUM(SUM(s_vetelar)) OVER () FROM fjsor "
+        "JOIN fjfej ON s_bszam = f_bszam WHERE f_fizkelt BETWEEN ? AND ? AND f_akod = '1' GROUP BY "
+        "s_megnevezes ORDER BY s_megnevezes",
+        {Value::date(yearStart), Value::date(yearEnd)});
+    QByteArray row;
+    QString total;
+    while (cursor->fetch(row)) {
+        expected << QStringLiteral("%1|%2|%3")
+                        .arg(Cursor::unpack(row, 0).asText().trimmed(),
+                             Cursor::unpack(row, 1).asText(), Cursor::unpack(row, 2).asText());
+        total = numberText(Cursor::unpack(row, 3).asDouble());
+    }
+    QStringList actual;
+    Query& products = zq("ZQ20");
+    for (products.first(); !products.eof(); products.next()) {
+        actual << QStringLiteral("%1|%2|%3")
+                      .arg(products.value("s_megnevezes").asText().trimmed(),
+                           products.value("mennyiseg").asText(),
+                           products.value("kifizetett").asText());
+    }
+    EXPECT_EQ(actual, expected);
+    EXPECT_EQ(screen.totalText(), total);
+    EXPECT_EQ(expected.size(), 7) << "NULL, Búza, Kukorica, Napraforgó, Zab, búza, Árpa";
 }
 
 TEST_F(PeriodLists, PerProducerGroupsKeepTheLinesOfADeletedProducer) {

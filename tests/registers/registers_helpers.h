@@ -93,9 +93,10 @@ inline QStringList cutOffTexts(const ReportJob& job) {
         for (const PageItem& item : page.items) {
             if (item.kind != PageItem::Kind::Text) continue;
             const double widthMm = item.rectMm.width() - 2 * textPaddingMm;
-            const int flags = item.wordWrap ? int(Qt::TextWordWrap) : 0;
+            const PageStyle& style = job.pageModel->style(item);
+            const int flags = style.wordWrap ? int(Qt::TextWordWrap) : 0;
             const QRectF needed =
-                QFontMetricsF(reportFont(item))
+                QFontMetricsF(reportFont(style))
                     .boundingRect(QRectF(0, 0, widthMm * paintUnitsPerMm, 1e8), flags, item.text);
             if (needed.width() / paintUnitsPerMm > widthMm + 0.01 ||
                 needed.height() / paintUnitsPerMm > item.rectMm.height() + 0.5) {

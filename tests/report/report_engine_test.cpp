@@ -211,7 +211,8 @@ TEST(ReportLayout, StretchedBandGrowsWithWrappedText) {
     resolver.add("ZQ30", &rows);
     const ReportTemplate t = templateFrom(R"(
       <band kind="masterData" dataset="ZQ30" height="5" stretch="true"><text left="0" top="0" width="40" height="5" wrap="true" frame="all">[ZQ30."o_nev"]</text></band>)");
-    const QList<PageItem>& items = prepareReport(t, resolver, {}).pages[0].items;
+    const PageModel model = prepareReport(t, resolver, {});
+    const QList<PageItem>& items = model.pages[0].items;
     ASSERT_EQ(items.size(), 2);
     EXPECT_GT(items[0].rectMm.height(), 15);
     EXPECT_DOUBLE_EQ(items[1].rectMm.top(), items[0].rectMm.bottom());  // the next row follows
@@ -227,17 +228,20 @@ TEST(ReportLayout, WrappedTextInAFixedBandStepsItsFontDownToFitWhole) {
     for (const QString& remark :
          {QString(QStringLiteral("Hosszú megjegyzés ")).repeated(12).left(200),
           QStringLiteral("MMMMMMMMM ").repeated(20), QStringLiteral("Rövid")}) {
-        const PageItem item = prepareReport(t, none, {{"v_megj", remark}}).pages[0].items.at(0);
+        const PageModel model = prepareReport(t, none, {{"v_megj", remark}});
+        const PageItem item = model.pages[0].items.at(0);
+        const PageStyle& style = model.style(item);
         EXPECT_EQ(item.text, remark);
         const QRectF bounds =
-            QFontMetricsF(reportFont(item))
+            QFontMetricsF(reportFont(style))
                 .boundingRect(QRectF(0, 0, (60 - 2 * textPaddingMm) * paintUnitsPerMm, 1e9),
                               Qt::TextWordWrap, remark);
-        EXPECT_LE(bounds.height() / paintUnitsPerMm, item.rectMm.height()) << remark.left(10).toStdString();
+        EXPECT_LE(bounds.height() / paintUnitsPerMm, item.rectMm.height())
+            << remark.left(10).toStdString();
         if (remark.size() < 10) {
-            EXPECT_EQ(item.fontSizePt, 8);
+            EXPECT_EQ(style.fontSizePt, 8);
         } else {
-            EXPECT_LT(item.fontSizePt, 8);
+            EXPECT_LT(style.fontSizePt, 8);
             EXPECT_EQ(item.rectMm.height(), 13) << "the box keeps its place";
         }
     }

@@ -29,13 +29,14 @@ QString positionedText(const PageModel& model) {
         out += QStringLiteral("=== oldal %1\n").arg(p + 1);
         for (const PageItem& item : model.pages[p].items) {
             if (item.kind != PageItem::Kind::Text) continue;
+            const PageStyle& style = model.style(item);
             QString text = item.text;
             text.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
-            out +=
-                QString::asprintf("%6.1f %6.1f %6.1f %5.1f %4.1f%s%s | ", item.rectMm.left(),
-                                  item.rectMm.top(), item.rectMm.width(), item.rectMm.height(),
-                                  item.fontSizePt, item.bold ? "b" : "", item.italic ? "i" : "") +
-                text + QLatin1Char('\n');
+            out += QString::asprintf("%6.1f %6.1f %6.1f %5.1f %4.1f%s%s | ", item.rectMm.left(),
+                                     item.rectMm.top(), item.rectMm.width(), item.rectMm.height(),
+                                     style.fontSizePt, style.bold ? "b" : "",
+                                     style.italic ? "i" : "") +
+                   text + QLatin1Char('\n');
         }
     }
     return out;
