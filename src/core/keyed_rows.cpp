@@ -16,7 +16,7 @@ std::int64_t keyValue(const Value& v) {
 }  // namespace
 
 KeyedRows::KeyedRows(Database& db, SelectParts parts, std::map<QString, Value> params,
-                     const QStringList& fields)
+                     const QStringList& fields, bool inSteps)
     : m_db(db), m_parts(std::move(parts)), m_params(std::move(params)) {
     for (const QString& name : m_parts.keyNames) {
         const auto found = std::find_if(fields.begin(), fields.end(), [&](const QString& field) {
@@ -31,17 +31,33 @@ KeyedRows::KeyedRows(Database& db, SelectParts parts, std::map<QString, Value> p
     if (!m_lookupColumn.isEmpty()) extra << m_lookupColumn;
 
     const QString order = m_parts.orderByNamed(fields);
-    if (!readKeysJoinedInMemory(extra, order)) readKeys(m_parts.keysSql(extra, order));
-    m_rowCount = static_cast<int>(m_keys.size() / static_cast<size_t>(std::max(m_width, 1)));
+    if (!startJoinedInMemory(extra, order)) {
+        const ParsedSql parsed = parseNamedParameters(m_parts.keysSql(extra, order));
+        m_cursor = m_db.open(parsed.sql, positionalValues(parsed, m_params));
+    }
+    if (!inSteps) readSome(std::numeric_limits<int>::max());
 }
 
-void KeyedRows::readKeys(const QString& sql) {
-    const ParsedSql parsed = parseNamedParameters(sql);
-    const auto cursor = m_db.open(parsed.sql, positionalValues(parsed, m_params));
-    while (cursor->next()) {
-        for (int k = 0; k < m_width; ++k) m_keys.push_back(keyValue(cursor->current(k)));
-        if (!m_lookupColumn.isEmpty()) m_lookupTexts << cursor->current(m_width).asText();
+KeyedRows::~KeyedRows() = default;
+
+bool KeyedRows::readSome(int rows) {
+    if (!m_cursor) return true;
+    for (int read = 0; read < rows; ++read) {
+        if (!m_cursor->next()) {
+            m_cursor.reset();
+            m_joined.clear();
+            m_rowCount =
+                static_cast<int>(m_keys.size() / static_cast<size_t>(std::max(m_width, 1)));
+            return true;
+        }
+        if (m_inMemory)
+            addJoinedRows();
+        else {
+            for (int k = 0; k < m_width; ++k) m_keys.push_back(keyValue(m_cursor->current(k)));
+            if (!m_lookupColumn.isEmpty()) m_lookupTexts << m_cursor->current(m_width).asText();
+        }
     }
+    return false;
 }
 
 namespace {
@@ -102,12 +118,11 @@ QString joinText(const Value& v, JoinMatch match) {
 // the engine, each joined table read once and matched here. Reading the keys through the
 // engine's join costs an index probe per row; this reads the same keys in a fraction of it.
 // False (nothing read) when the statement or its columns do not allow it.
-bool KeyedRows::readKeysJoinedInMemory(const QStringList& extra, const QString& order) {
+bool KeyedRows::startJoinedInMemory(const QStringList& extra, const QString& order) {
     const QString sql = m_parts.firstTableKeysSql(extra, order);
     if (sql.isEmpty()) return false;
-    using Matches = QHash<QString, std::vector<std::int64_t>>;
     std::vector<Matches> joined;
-    std::vector<JoinMatch> matches;
+    std::vector<int> matches;
     std::unique_ptr<Cursor> cursor;
     try {
         for (const SelectParts::LeftJoin& join : m_parts.leftJoins) {
@@ -115,7 +130,7 @@ bool KeyedRows::readKeysJoinedInMemory(const QStringList& extra, const QString& 
                 joinMatch(columnKind(m_db, m_parts.firstTableName, join.firstColumn),
                           columnKind(m_db, join.table, join.joinedColumn));
             if (match == JoinMatch::Unsupported) return false;
-            matches.push_back(match);
+            matches.push_back(static_cast<int>(match));
         }
         // Where, order or extra columns that name a joined table fail here: the engine joins.
         const ParsedSql parsed = parseNamedParameters(sql);
@@ -127,8 +142,10 @@ bool KeyedRows::readKeysJoinedInMemory(const QStringList& extra, const QString& 
             Matches byValue;
             while (rows->next()) {
                 const Value value = rows->current(1);
-                if (!value.isNull())
-                    byValue[joinText(value, matches[j])].push_back(rows->current(0).asInteger());
+                if (!value.isNull()) {
+                    byValue[joinText(value, static_cast<JoinMatch>(matches[j]))].push_back(
+                        rows->current(0).asInteger());
+                }
             }
             for (auto& ids : byValue) std::sort(ids.begin(), ids.end());
             joined.push_back(std::move(byValue));
@@ -136,37 +153,40 @@ bool KeyedRows::readKeysJoinedInMemory(const QStringList& extra, const QString& 
     } catch (const DbError&) {
         return false;
     }
-    const int joins = static_cast<int>(joined.size());
-    const std::vector<std::int64_t> none{nullKey};
-    std::vector<const std::vector<std::int64_t>*> found(static_cast<size_t>(joins));
-    std::vector<size_t> at(static_cast<size_t>(joins));
-    while (cursor->next()) {
-        const std::int64_t id = keyValue(cursor->current(0));
-        for (int j = 0; j < joins; ++j) {
-            const Value value = cursor->current(1 + j);
-            const auto hit = value.isNull() ? joined[static_cast<size_t>(j)].cend()
-                                            : joined[static_cast<size_t>(j)].constFind(
-                                                  joinText(value, matches[static_cast<size_t>(j)]));
-            found[static_cast<size_t>(j)] =
-                hit == joined[static_cast<size_t>(j)].cend() ? &none : &hit.value();
-        }
-        const QString lookup =
-            m_lookupColumn.isEmpty() ? QString() : cursor->current(1 + joins).asText();
-        // One row per combination of matches, the first join varying slowest, as the engine's
-        // nested loops give them.
-        std::fill(at.begin(), at.end(), 0);
-        for (;;) {
-            m_keys.push_back(id);
-            for (int j = 0; j < joins; ++j)
-                m_keys.push_back((*found[static_cast<size_t>(j)])[at[static_cast<size_t>(j)]]);
-            if (!m_lookupColumn.isEmpty()) m_lookupTexts << lookup;
-            int j = joins - 1;
-            while (j >= 0 && ++at[static_cast<size_t>(j)] == found[static_cast<size_t>(j)]->size())
-                at[static_cast<size_t>(j--)] = 0;
-            if (j < 0) break;
-        }
-    }
+    m_cursor = std::move(cursor);
+    m_joined = std::move(joined);
+    m_joinMatches = std::move(matches);
+    m_inMemory = true;
     return true;
+}
+
+void KeyedRows::addJoinedRows() {
+    static const std::vector<std::int64_t> none{nullKey};
+    const size_t joins = m_joined.size();
+    std::vector<const std::vector<std::int64_t>*> found(joins);
+    std::vector<size_t> at(joins, 0);
+    const std::int64_t id = keyValue(m_cursor->current(0));
+    for (size_t j = 0; j < joins; ++j) {
+        const Value value = m_cursor->current(1 + static_cast<int>(j));
+        const auto hit =
+            value.isNull()
+                ? m_joined[j].cend()
+                : m_joined[j].constFind(joinText(value, static_cast<JoinMatch>(m_joinMatches[j])));
+        found[j] = hit == m_joined[j].cend() ? &none : &hit.value();
+    }
+    const QString lookup = m_lookupColumn.isEmpty()
+                               ? QString()
+                               : m_cursor->current(1 + static_cast<int>(joins)).asText();
+    // One row per combination of matches, the first join varying slowest, as the engine's
+    // nested loops give them.
+    for (;;) {
+        m_keys.push_back(id);
+        for (size_t j = 0; j < joins; ++j) m_keys.push_back((*found[j])[at[j]]);
+        if (!m_lookupColumn.isEmpty()) m_lookupTexts << lookup;
+        size_t j = joins;
+        while (j > 0 && ++at[j - 1] == found[j - 1]->size()) at[--j] = 0;
+        if (j == 0) break;
+    }
 }
 
 std::vector<std::int64_t> KeyedRows::keysOf(const QByteArray& packed) const {

@@ -1,16 +1,19 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
 #include <list>
 #include <map>
+#include <memory>
 #include <vector>
 
 #include "core/select_parts.h"
 #include "core/value.h"
 
+class Cursor;
 class Database;
 
 // The rows of a large result by position: the row keys of the statement read once, in its
@@ -22,9 +25,14 @@ public:
     static constexpr size_t cachedBlocks = 32;
 
     // Reads the keys (and the leading ORDER BY column, for locating in memory). `fields` are the
-    // statement's result names; throws DbError when the key statement fails.
+    // statement's result names; throws DbError when the key statement fails. `inSteps` only
+    // opens the key statement: readSome() then reads it a part at a time.
     KeyedRows(Database& db, SelectParts parts, std::map<QString, Value> params,
-              const QStringList& fields);
+              const QStringList& fields, bool inSteps = false);
+    ~KeyedRows();
+
+    // Reads up to `rows` more keys; true once every key is read. Throws DbError.
+    bool readSome(int rows);
 
     int rowCount() const { return m_rowCount; }
     // True when the packed rows (the statement's first rows) carry the first keys in order.
@@ -37,8 +45,9 @@ public:
     const QStringList& lookupTexts() const { return m_lookupTexts; }
 
 private:
-    void readKeys(const QString& sql);
-    bool readKeysJoinedInMemory(const QStringList& extra, const QString& order);
+    using Matches = QHash<QString, std::vector<std::int64_t>>;
+    bool startJoinedInMemory(const QStringList& extra, const QString& order);
+    void addJoinedRows();
     std::vector<std::int64_t> keysOf(const QByteArray& packed) const;
     std::int64_t key(int row, int k) const {
         return m_keys[static_cast<size_t>(row * m_width + k)];
@@ -56,4 +65,10 @@ private:
     QStringList m_lookupTexts;
     std::map<int, std::vector<QByteArray>> m_blocks;
     std::list<int> m_recent;  // block numbers, most recently used first
+    // While reading: the key statement, and for keys joined in memory each joined table's ids
+    // by join value and how its values compare.
+    std::unique_ptr<Cursor> m_cursor;
+    bool m_inMemory = false;
+    std::vector<Matches> m_joined;
+    std::vector<int> m_joinMatches;
 };

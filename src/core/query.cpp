@@ -1,6 +1,9 @@
 #include "core/query.h"
 
 #include <QRegularExpression>
+#include <QTimer>
+#include <algorithm>
+#include <limits>
 
 #include "core/database.h"
 #include "core/errors.h"
@@ -8,7 +11,29 @@
 
 namespace {
 constexpr int firstChunk = 64;
+// Rows on each side of a row located by counting, kept without reading every key.
+constexpr int windowRows = 48;
+// Keys read in one step while the program idles: about 10 ms.
+constexpr int keysPerStep = 3000;
+
+// A text the engine's STARTING WITH compares exactly as QString::startsWith does: printable
+// ASCII without letters when the case does not count, no trailing blank.
+bool plainPrefix(const QString& text, bool caseInsensitive) {
+    if (text.isEmpty()) return false;
+    for (const QChar c : text) {
+        if (c.unicode() < 0x21 || c.unicode() > 0x7e) return false;
+        if (caseInsensitive && c.isLetter()) return false;
+    }
+    return true;
 }
+
+// The engine compares texts without their trailing blanks.
+QString comparable(const Value& v) {
+    QString text = v.asText();
+    while (text.endsWith(u' ')) text.chop(1);
+    return text;
+}
+}  // namespace
 
 Query::Query(Database& db, const QString& name, QObject* parent) : QObject(parent), m_db(db) {
     setObjectName(name);
@@ -21,6 +46,9 @@ void Query::close() {
     m_cursor.reset();
     m_keyed.reset();
     m_parts.reset();
+    m_countedRows = -1;
+    m_windowRows.clear();
+    m_pendingKeys.reset();
     m_rows.clear();
     m_rows.shrink_to_fit();
     m_fields.clear();
@@ -125,31 +153,51 @@ int Query::execSql() {
 }
 
 bool Query::canFetchMore() const {
-    return m_cursor != nullptr;
+    return m_cursor != nullptr && m_countedRows < 0;
 }
 
 int Query::rowCount() const {
+    if (m_countedRows >= 0) return m_countedRows;
     return m_keyed ? m_keyed->rowCount() : static_cast<int>(m_rows.size());
 }
 
 // Reads the row keys in place of fetching on; false (and fetching on as usual) when the key
 // statement fails or disagrees with the rows the statement gave first.
 bool Query::readKeys() {
+    if (!m_parts) return false;
     try {
-        auto keyed = std::make_unique<KeyedRows>(m_db, *m_parts, m_params, m_fields);
-        m_parts.reset();
-        if (!keyed->startsWith(m_rows)) return false;
-        m_keyed = std::move(keyed);
-        m_cursor.reset();
-        return true;
+        return useKeys(std::make_unique<KeyedRows>(m_db, *m_parts, m_params, m_fields));
     } catch (const DbError&) {
         m_parts.reset();
         return false;
     }
 }
 
+bool Query::useKeys(std::unique_ptr<KeyedRows> keys) {
+    m_parts.reset();
+    if (!keys->startsWith(m_rows)) return false;
+    m_keyed = std::move(keys);
+    m_cursor.reset();
+    return true;
+}
+
+// One step of reading a counted result's keys, then the next when the program idles again.
+void Query::readKeysWhileIdle() {
+    if (!m_pendingKeys || m_countedRows < 0) return;
+    try {
+        if (!m_pendingKeys->readSome(keysPerStep)) {
+            QTimer::singleShot(0, this, &Query::readKeysWhileIdle);
+            return;
+        }
+    } catch (const DbError&) {
+        m_pendingKeys.reset();  // read at once when a row needs them
+        return;
+    }
+    readAllKeys();
+}
+
 int Query::fetchMore(int count) {
-    if (!m_cursor) return 0;
+    if (!m_cursor || m_countedRows >= 0) return 0;
     const int before = rowCount();
     // The first block stays as the statement gave it; beyond it a keyed result reads its keys.
     if (m_parts && before >= firstChunk && readKeys()) {
@@ -240,7 +288,179 @@ void Query::requireColumn(int index, const QString& name) const {
 
 const QByteArray& Query::packedRow(int row) const {
     if (row < static_cast<int>(m_rows.size())) return m_rows[static_cast<size_t>(row)];
+    if (m_countedRows >= 0) {
+        const auto found = m_windowRows.find(row);
+        if (found != m_windowRows.end()) return found->second;
+        readAllKeys();
+    }
+    static const QByteArray none;
+    if (!m_keyed)
+        return row < static_cast<int>(m_rows.size()) ? m_rows[static_cast<size_t>(row)] : none;
     return m_keyed->row(row);
+}
+
+// Leaves a counted result for every key read in order. Rows already shown stay where they are
+// unless another desk's commit moved them meanwhile; then the views are told to read again.
+void Query::readAllKeys() const {
+    auto* self = const_cast<Query*>(this);
+    const int counted = m_countedRows;
+    std::map<int, QByteArray> window = std::move(self->m_windowRows);
+    self->m_countedRows = -1;
+    self->m_windowRows.clear();
+    bool same = false;
+    if (m_pendingKeys) {
+        try {
+            std::unique_ptr<KeyedRows> keys = std::move(self->m_pendingKeys);
+            keys->readSome(std::numeric_limits<int>::max());
+            same = self->useKeys(std::move(keys));
+        } catch (const DbError&) {
+            self->m_parts.reset();
+        }
+    } else {
+        same = self->readKeys();
+    }
+    if (!same) self->fetchAll();
+    same = same && rowCount() == counted;
+    for (auto it = window.begin(); same && it != window.end(); ++it)
+        same = m_keyed->row(it->first) == it->second;
+    if (!same)
+        QMetaObject::invokeMethod(
+            self, [self] { Q_EMIT self->reset(); }, Qt::QueuedConnection);
+}
+
+std::unique_ptr<Cursor> Query::openWithParams(const QString& sql,
+                                              const std::map<QString, Value>& extra) const {
+    std::map<QString, Value> params = m_params;
+    for (const auto& [name, value] : extra) params[name] = value;
+    const ParsedSql parsed = parseNamedParameters(sql);
+    return m_db.open(parsed.sql, positionalValues(parsed, params));
+}
+
+// Locates a text in a large result ordered by that column without reading every key: the rows
+// are counted on the first table (its left joins match at most one row each), the first match
+// is found along the order's index and its position counted from the end. Only where the
+// engine's comparison is exactly the screen's (a plain prefix, no ties around the row);
+// anything else answers nothing and the keys are read as before.
+std::optional<bool> Query::locateByCount(int column, const QString& text, bool caseInsensitive) {
+    if (!m_parts || !m_cursor || m_keyed || m_countedRows >= 0) return std::nullopt;
+    if (m_fieldTypes.at(column) != FieldType::Text || !plainPrefix(text, caseInsensitive))
+        return std::nullopt;
+    const SelectParts& parts = *m_parts;
+    const QString order = parts.ascendingOrderColumn();
+    if (order.isEmpty() || parts.leftJoins.empty() ||
+        parts.leadingOrderColumn(m_fields).compare(m_fields.at(column), Qt::CaseInsensitive) != 0)
+        return std::nullopt;
+    const QString key = parts.keyColumns.first();
+    const QString where = parts.where.isEmpty()
+                              ? QString()
+                              : QStringLiteral("(") + parts.where + QStringLiteral(") AND ");
+    const auto keysWhere = [&](const QString& condition, const QString& direction, int rows) {
+        return QStringLiteral("SELECT FIRST %1 %2, %3 FROM %4 WHERE %5%6 ORDER BY %3 %7")
+            .arg(rows)
+            .arg(key, order, parts.firstTable, where, condition, direction);
+    };
+    const auto count = [&](const QString& condition, const std::map<QString, Value>& extra) {
+        QString sql = QStringLiteral("SELECT COUNT(*) FROM ") + parts.firstTable;
+        if (!where.isEmpty() || !condition.isEmpty())
+            sql += QStringLiteral(" WHERE ") + where +
+                   (condition.isEmpty() ? QStringLiteral("1 = 1") : condition);
+        const auto cursor = openWithParams(sql, extra);
+        return cursor->next() ? static_cast<int>(cursor->current(0).asInteger()) : -1;
+    };
+    struct KeyRow {
+        std::int64_t id;
+        QString value;
+    };
+    const auto keyRows = [&](const QString& sql, const std::map<QString, Value>& extra) {
+        std::vector<KeyRow> rows;
+        const auto cursor = openWithParams(sql, extra);
+        while (cursor->next()) {
+            if (cursor->current(0).isNull()) throw DbError(QStringLiteral("NULL key"));
+            rows.push_back({cursor->current(0).asInteger(), comparable(cursor->current(1))});
+        }
+        return rows;
+    };
+    try {
+        for (const SelectParts::LeftJoin& join : parts.leftJoins) {
+            const auto twice = m_db.open(
+                QStringLiteral("SELECT FIRST 1 1 FROM %1 WHERE %2 IS NOT NULL GROUP BY %2 "
+                               "HAVING COUNT(*) > 1")
+                    .arg(join.table, join.joinedColumn),
+                {});
+            if (twice->next()) return std::nullopt;
+        }
+        const int all = count({}, {});
+        const std::vector<KeyRow> match =
+            keyRows(keysWhere(order + QStringLiteral(" STARTING WITH :keyed_text"), {}, 2),
+                    {{QStringLiteral("keyed_text"), Value::text(text)}});
+        if (all < 0) return std::nullopt;
+        const int before = static_cast<int>(m_rows.size());
+        const auto readKeysLater = [this] {
+            try {
+                m_pendingKeys =
+                    std::make_unique<KeyedRows>(m_db, *m_parts, m_params, m_fields, true);
+                QTimer::singleShot(0, this, &Query::readKeysWhileIdle);
+            } catch (const DbError&) {
+                m_pendingKeys.reset();
+            }
+        };
+        if (match.empty()) {
+            m_countedRows = all;
+            readKeysLater();
+            if (all > before) Q_EMIT rowsFetched(before, all - 1);
+            return false;
+        }
+        const std::map<QString, Value> at{
+            {QStringLiteral("keyed_value"), Value::text(match[0].value)}};
+        const int position = all - count(order + QStringLiteral(" >= :keyed_value"), at);
+        std::vector<KeyRow> earlier = keyRows(keysWhere(order + QStringLiteral(" < :keyed_value"),
+                                                        QStringLiteral("DESC"), windowRows),
+                                              at);
+        const std::vector<KeyRow> later =
+            keyRows(keysWhere(order + QStringLiteral(" >= :keyed_value"), {}, windowRows), at);
+        if (later.empty() || later[0].id != match[0].id || position < 0 ||
+            position - static_cast<int>(earlier.size()) < 0 ||
+            position + static_cast<int>(later.size()) > all)
+            return std::nullopt;
+        // Rows of equal value come in the engine's own order: only a window without ties is sure.
+        std::reverse(earlier.begin(), earlier.end());
+        std::vector<KeyRow> window = earlier;
+        window.insert(window.end(), later.begin(), later.end());
+        for (size_t i = 1; i < window.size(); ++i) {
+            if (window[i].value == window[i - 1].value) return std::nullopt;
+        }
+        // The window's rows with their joins; each first-table row gives exactly one.
+        std::map<QString, Value> ids;
+        for (size_t i = 0; i < window.size(); ++i)
+            ids[QStringLiteral("keyed_%1").arg(i)] = Value::integer(window[i].id);
+        std::map<std::int64_t, QByteArray> byId;
+        const int keyField = fieldIndex(parts.keyNames.first());
+        if (keyField < 0) return std::nullopt;
+        {
+            const auto cursor =
+                openWithParams(parts.rowsByKeySql(static_cast<int>(window.size())), ids);
+            QByteArray packed;
+            while (cursor->fetch(packed))
+                byId[Cursor::unpack(packed, keyField).asInteger()] = packed;
+        }
+        const int first = position - static_cast<int>(earlier.size());
+        std::map<int, QByteArray> rows;
+        for (size_t i = 0; i < window.size(); ++i) {
+            const auto found = byId.find(window[i].id);
+            if (found == byId.end()) return std::nullopt;
+            rows[first + static_cast<int>(i)] = found->second;
+        }
+        m_countedRows = all;
+        m_windowRows = std::move(rows);
+        readKeysLater();
+        if (all > before) Q_EMIT rowsFetched(before, all - 1);
+        m_eof = false;
+        m_bof = position == 0;
+        setCurrent(position);
+        return true;
+    } catch (const DbError&) {
+        return std::nullopt;
+    }
 }
 
 Value Query::value(const QString& name) const {
@@ -263,6 +483,21 @@ bool Query::locate(const QString& column, const QString& text, bool partial, boo
     const auto inMemory = [&] {
         return m_keyed && m_keyed->lookupColumn().compare(column, Qt::CaseInsensitive) == 0;
     };
+    // A large result not read yet: its first rows, then counting in place of reading every key.
+    if (partial && m_parts && m_cursor && !m_keyed && m_countedRows < 0) {
+        for (int row = 0; row < static_cast<int>(m_rows.size()); ++row) {
+            const QString value = valueAt(row, index).asText();
+            if (value.startsWith(text, cs)) {
+                m_eof = false;
+                m_bof = row == 0;
+                setCurrent(row);
+                return true;
+            }
+        }
+        if (const std::optional<bool> found = locateByCount(index, text, caseInsensitive))
+            return *found;
+    }
+    if (m_countedRows >= 0) readAllKeys();
     for (int row = 0;; ++row) {
         if (row >= rowCount() && fetchMore(1024) == 0) break;
         const QString value =

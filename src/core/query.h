@@ -106,6 +106,12 @@ private:
     void setCurrent(int row);
     const QByteArray& packedRow(int row) const;
     bool readKeys();
+    std::optional<bool> locateByCount(int column, const QString& text, bool caseInsensitive);
+    std::unique_ptr<Cursor> openWithParams(const QString& sql,
+                                           const std::map<QString, Value>& extra) const;
+    void readAllKeys() const;
+    void readKeysWhileIdle();
+    bool useKeys(std::unique_ptr<KeyedRows> keys);
 
     Database& m_db;
     QStringList m_lines;
@@ -117,6 +123,11 @@ private:
     bool m_keyedWhenLarge = false;
     std::optional<SelectParts> m_parts;  // the open statement's clauses, while it may be keyed
     std::unique_ptr<KeyedRows> m_keyed;
+    // A counted result: its rows are the first rows and a window around the located row until
+    // any other row is needed; then every key is read (readAllKeys).
+    int m_countedRows = -1;
+    std::map<int, QByteArray> m_windowRows;
+    std::unique_ptr<KeyedRows> m_pendingKeys;  // read a part at a time while the program idles
     bool m_active = false;
     int m_current = -1;
     bool m_eof = true;

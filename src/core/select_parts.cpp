@@ -286,3 +286,17 @@ QString SelectParts::orderByNamed(const QStringList& fields) const {
     }
     return items.join(QStringLiteral(", "));
 }
+
+QString SelectParts::ascendingOrderColumn() const {
+    if (orderBy.isEmpty()) return {};
+    const QStringList items = orderItems(orderBy);
+    if (items.size() != 1) return {};
+    const std::vector<Token> t = tokenize(items.first());
+    if (t.empty() || t[0].kind != Token::Kind::Word) return {};
+    size_t end = 1;
+    if (t.size() >= 3 && t[1].upper == QLatin1String(".") && t[2].kind == Token::Kind::Word)
+        end = 3;
+    if (t.size() > end + 1) return {};
+    if (t.size() == end + 1 && !isWord(t[end], "ASC") && !isWord(t[end], "ASCENDING")) return {};
+    return items.first().left(t[end - 1].end).trimmed();
+}

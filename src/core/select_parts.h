@@ -43,6 +43,8 @@ struct SelectParts {
     QString leadingOrderColumn(const QStringList& fields) const;
     // The ORDER BY items with positions replaced by result names from `fields`.
     QString orderByNamed(const QStringList& fields) const;
+    // The ORDER BY as written when it is one plain column in ascending order, else "".
+    QString ascendingOrderColumn() const;
 };
 
 std::optional<SelectParts> splitSelect(const QString& sql);

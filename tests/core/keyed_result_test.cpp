@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
+#include <QCoreApplication>
 #include <QTableView>
 #include <algorithm>
 
@@ -184,4 +185,70 @@ TEST_F(KeyedResult, GridOverAKeyedResultPassesTheModelTester) {
     EXPECT_EQ(view.currentIndex().row(), keyed.recNo());
     keyed.close();
     EXPECT_EQ(model->rowCount(), 0);
+}
+
+// Without a producer code held twice, a number is located by counting: no key is read until a
+// row outside the first rows and the window around the located one is needed.
+TEST_F(KeyedResult, LocatingByCountGivesTheRowsTheKeysGive) {
+    f.exec("DELETE FROM ostermelo WHERE o_nev = 'Másik'");
+    open(plain, "f_Bszam");
+    plain.fetchAll();
+    const QStringList expected = rows(plain);
+
+    open(keyed, "f_Bszam");
+    {
+        QTableView view;
+        QueryModel* model = bindGrid(&view, keyed, {{"F_BSZAM", "Bszám"}, {"o_nev", "Név"}});
+        ASSERT_TRUE(keyed.locate("f_bszam", "2024029", true, true));
+        EXPECT_FALSE(keyed.keyed());
+        QAbstractItemModelTester tester(model,
+                                        QAbstractItemModelTester::FailureReportingMode::Fatal);
+        EXPECT_EQ(keyed.rowCount(), expected.size());
+        EXPECT_EQ(model->rowCount(), expected.size());
+        const int row = keyed.recNo();
+        int expectedRow = -1;
+        for (plain.first(); !plain.eof() && expectedRow < 0; plain.next()) {
+            if (plain.text("F_BSZAM") == "20240290") expectedRow = plain.recNo();
+        }
+        ASSERT_EQ(row, expectedRow);
+        const auto rowText = [&](int r) {
+            QStringList values;
+            for (int c = 0; c < keyed.fieldCount(); ++c) values << keyed.valueAt(r, c).asText();
+            return values.join('|');
+        };
+        for (int r = row - 40; r < expected.size(); ++r) EXPECT_EQ(rowText(r), expected[r]) << r;
+        keyed.last();
+        EXPECT_EQ(keyed.text("F_BSZAM"), "20240302");
+        EXPECT_FALSE(keyed.keyed());
+        // A row in the middle reads every key; nothing moves.
+        EXPECT_EQ(rowText(150), expected[150]);
+        EXPECT_TRUE(keyed.keyed());
+        EXPECT_EQ(rows(keyed), expected);
+        EXPECT_EQ(model->rowCount(), expected.size());
+    }
+
+    // While the program idles, the keys are read behind the counted rows.
+    open(keyed, "f_Bszam");
+    ASSERT_TRUE(keyed.locate("f_bszam", "20240299", true, false));
+    EXPECT_FALSE(keyed.keyed());
+    for (int i = 0; i < 100 && !keyed.keyed(); ++i) QCoreApplication::processEvents();
+    EXPECT_TRUE(keyed.keyed());
+    EXPECT_EQ(keyed.text("F_BSZAM"), "20240299");
+    EXPECT_EQ(rows(keyed), expected);
+
+    // Nothing matches: counted, and the current row stays.
+    open(keyed, "f_Bszam");
+    EXPECT_FALSE(keyed.locate("f_bszam", "2025", true, true));
+    EXPECT_EQ(keyed.recNo(), 0);
+    EXPECT_EQ(keyed.rowCount(), expected.size());
+    EXPECT_EQ(rows(keyed), expected);
+
+    // Where the engine might compare otherwise or the order is not sure, the keys are read.
+    f.exec("UPDATE fjfej SET f_bszam = '20240290' WHERE f_bszam = '20240289'");
+    for (const char* text : {"2024029", "a"}) {
+        SCOPED_TRACE(text);
+        open(keyed, "f_Bszam");
+        keyed.locate("f_bszam", text, true, true);
+        EXPECT_TRUE(keyed.keyed());
+    }
 }
