@@ -18,6 +18,7 @@
 #include "exchange/row_stream.h"
 #include "exchange/spreadsheet_export.h"
 #include "exchange/text_export.h"
+#include "exchange/workbook_check.h"
 #include "large_data.h"
 #include "support/app_fixture.h"
 
@@ -126,6 +127,10 @@ int main(int argc, char** argv) {
         report("spreadsheet_progress_updates", progressPaints);
         report("spreadsheet_file_mb",
                double(QFileInfo(f.folder() + "/FJFEJ.xlsx").size()) / (1024 * 1024));
+        // The export's read-back of the written workbook, alone.
+        report("spreadsheet_check_ms",
+               timed([&] { unfinishedWorkbookPart(f.folder() + "/FJFEJ.xlsx"); }, &cpu));
+        report("spreadsheet_check_cpu_ms", cpu);
         if (f.ui.messages.value(0) != QStringLiteral("A fjegy konvertálás befejeződött!")) {
             report("spreadsheet_failed", 1);
             std::fprintf(stderr, "%s\n", qUtf8Printable(f.ui.messages.join(u'\n')));

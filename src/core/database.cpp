@@ -178,6 +178,8 @@ Cursor::~Cursor() {
 }
 
 void Cursor::close() {
+    if (!m_statement) return;
+    const std::lock_guard lock(*m_inUse);
     Status status;
     try {
         if (m_resultSet) m_resultSet->close(&status);
@@ -228,6 +230,11 @@ std::vector<FieldType> Cursor::fieldTypes() const {
 }
 
 bool Cursor::next() {
+    return fetchInto(m_buffer.data());
+}
+
+bool Cursor::fetchInto(unsigned char* row) {
+    const std::lock_guard lock(*m_inUse);
     if (!m_resultSet) return false;
     // Fetching is the hottest call: one status per thread, cleared before each fetch, spares
     // an allocation per row (an error's exception carries its own copy of the status).
@@ -235,7 +242,7 @@ bool Cursor::next() {
     ThrowStatusWrapper* s = &status;
     s->init();
     try {
-        return m_resultSet->fetchNext(s, m_buffer.data()) == IStatus::RESULT_OK;
+        return m_resultSet->fetchNext(s, row) == IStatus::RESULT_OK;
     } catch (const FbException& e) {
         throw DbError(statusText(e.getStatus()));
     }
@@ -245,14 +252,25 @@ bool Cursor::fetch(QByteArray& row) {
     if (!next()) return false;
     row.clear();
     row.reserve(static_cast<qsizetype>(m_columns.size()) * 6);
-    for (const Column& c : m_columns) packColumn(row, c);
+    for (const Column& c : m_columns) packColumn(row, m_buffer.data(), c);
     return true;
 }
 
 Value Cursor::current(int column) const {
+    return valueIn(m_buffer.data(), column);
+}
+
+bool Cursor::currentIsEmpty(int column) const {
+    return isEmptyIn(m_buffer.data(), column);
+}
+
+bool Cursor::currentBytes(int column, QByteArrayView& bytes) const {
+    return bytesIn(m_buffer.data(), column, bytes);
+}
+
+Value Cursor::valueIn(const unsigned char* buf, int column) const {
     // Keys and texts straight from the message buffer; other kinds through the packed form.
     const Column& c = m_columns.at(static_cast<size_t>(column));
-    const unsigned char* buf = m_buffer.data();
     if (*reinterpret_cast<const short*>(buf + c.nullOffset)) return {};
     const unsigned char* p = buf + c.offset;
     if (c.scale == 0 && c.type == SQL_LONG)
@@ -271,23 +289,21 @@ Value Cursor::current(int column) const {
     if (c.type == SQL_TYPE_DATE)
         return Value::date(fromIscDate(*reinterpret_cast<const ISC_DATE*>(p)));
     QByteArray packed;
-    packColumn(packed, m_columns.at(static_cast<size_t>(column)));
+    packColumn(packed, buf, c);
     return unpack(packed, 0);
 }
 
-bool Cursor::currentIsEmpty(int column) const {
+bool Cursor::isEmptyIn(const unsigned char* buf, int column) const {
     const Column& c = m_columns.at(static_cast<size_t>(column));
-    const unsigned char* buf = m_buffer.data();
     if (*reinterpret_cast<const short*>(buf + c.nullOffset)) return true;
     if (c.type == SQL_VARYING) return *reinterpret_cast<const unsigned short*>(buf + c.offset) == 0;
     if (c.type == SQL_TEXT) return c.length == 0;
-    if (c.type == SQL_BLOB) return current(column).asText().isEmpty();
+    if (c.type == SQL_BLOB) return valueIn(buf, column).asText().isEmpty();
     return false;  // numbers and dates always have a text
 }
 
-bool Cursor::currentBytes(int column, QByteArrayView& bytes) const {
+bool Cursor::bytesIn(const unsigned char* buf, int column, QByteArrayView& bytes) const {
     const Column& c = m_columns.at(static_cast<size_t>(column));
-    const unsigned char* buf = m_buffer.data();
     if (*reinterpret_cast<const short*>(buf + c.nullOffset)) return false;
     const auto* p = reinterpret_cast<const char*>(buf + c.offset);
     if (c.type == SQL_VARYING) {
@@ -301,8 +317,7 @@ bool Cursor::currentBytes(int column, QByteArrayView& bytes) const {
     return false;
 }
 
-void Cursor::packColumn(QByteArray& row, const Column& c) const {
-    const unsigned char* buf = m_buffer.data();
+void Cursor::packColumn(QByteArray& row, const unsigned char* buf, const Column& c) const {
     if (*reinterpret_cast<const short*>(buf + c.nullOffset)) {
         row.append(static_cast<char>(TagNull));
         return;
@@ -493,6 +508,7 @@ Database::~Database() {
 
 void Database::attach(const QString& path, const QString& user, const QString& password,
                       const QString& charset) {
+    const std::lock_guard lock(m_inUse);
     detach();
     call([&](ThrowStatusWrapper* s) {
         IXpbBuilder* dpb =
@@ -522,6 +538,7 @@ void Database::attach(const QString& path, const QString& user, const QString& p
 }
 
 void Database::detach() {
+    const std::lock_guard lock(m_inUse);
     if (m_transaction) endTransaction(false);
     if (m_attachment) {
         IAttachment* a = m_attachment;
@@ -540,6 +557,7 @@ void Database::detach() {
 }
 
 void Database::startTransaction() {
+    const std::lock_guard lock(m_inUse);
     if (m_transaction) return;
     if (!m_attachment) throw DbError(QStringLiteral("Nincs adatbázis kapcsolat."));
     static const unsigned char tpb[] = {isc_tpb_version3, isc_tpb_read_committed,
@@ -549,15 +567,18 @@ void Database::startTransaction() {
 }
 
 void Database::commit() {
+    const std::lock_guard lock(m_inUse);
     endTransaction(true);
 }
 
 void Database::commitRetaining() {
+    const std::lock_guard lock(m_inUse);
     if (!m_transaction) return;
     call([&](ThrowStatusWrapper* s) { m_transaction->commitRetaining(s); });
 }
 
 void Database::rollback() {
+    const std::lock_guard lock(m_inUse);
     endTransaction(false);
 }
 
@@ -710,6 +731,7 @@ Database::Bound Database::bind(IStatement* statement, const std::vector<Value>& 
 }
 
 int Database::execute(const QString& sql, const std::vector<Value>& params) {
+    const std::lock_guard lock(m_inUse);
     IStatement* statement = prepare(sql);
     try {
         Bound bound = bind(statement, params);
@@ -732,6 +754,7 @@ int Database::execute(const QString& sql, const std::vector<Value>& params) {
 }
 
 Database::Description Database::describe(const QString& sql) {
+    const std::lock_guard lock(m_inUse);
     IStatement* statement = prepare(sql);
     Description description;
     try {
@@ -756,8 +779,10 @@ Database::Description Database::describe(const QString& sql) {
 }
 
 std::unique_ptr<Cursor> Database::open(const QString& sql, const std::vector<Value>& params) {
+    const std::lock_guard lock(m_inUse);
     IStatement* statement = prepare(sql);
     std::unique_ptr<Cursor> cursor(new Cursor);
+    cursor->m_inUse = &m_inUse;
     cursor->m_statement = statement;
     Bound bound = bind(statement, params);
     call([&](ThrowStatusWrapper* s) {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "core/value.h"
@@ -51,6 +52,18 @@ public:
     // The stored bytes (Windows-1250) of a VARCHAR or CHAR column of the row fetched by next(),
     // valid until the next fetch; false for NULL and for columns of other kinds.
     bool currentBytes(int column, QByteArrayView& bytes) const;
+
+    // Rows fetched into the caller's buffers, so one thread can fetch while another reads the
+    // rows fetched before: a buffer holds rowSize() bytes at an 8-byte aligned address.
+    size_t rowSize() const { return m_buffer.size(); }
+    // Fetches the next row into `row`; false at the end.
+    bool fetchInto(unsigned char* row);
+    // Column `column` of a row fetched by fetchInto(), read as current(), currentBytes() and
+    // currentIsEmpty() read the row fetched by next().
+    Value valueIn(const unsigned char* row, int column) const;
+    bool bytesIn(const unsigned char* row, int column, QByteArrayView& bytes) const;
+    bool isEmptyIn(const unsigned char* row, int column) const;
+
     void close();
     // Reads column `column` of a packed row.
     static Value unpack(const QByteArray& row, int column);
@@ -61,7 +74,8 @@ private:
     friend class Database;
     Cursor() = default;
     struct Column;
-    void packColumn(QByteArray& row, const Column& c) const;
+    void packColumn(QByteArray& row, const unsigned char* buf, const Column& c) const;
+    std::recursive_mutex* m_inUse = nullptr;  // the attachment's, see Database
     Firebird::IStatement* m_statement = nullptr;
     Firebird::IResultSet* m_resultSet = nullptr;
     Firebird::IMessageMetadata* m_meta = nullptr;
@@ -71,7 +85,9 @@ private:
 };
 
 // One attachment to an embedded (or server) Firebird database with its one transaction:
-// read committed, record version, no wait.
+// read committed, record version, no wait. The attachment serves one call at a time: an export
+// fetches its rows on a worker thread while the window repaints, and every call here and in the
+// cursors waits for the one under way.
 class Database {
 public:
     Database();
@@ -119,4 +135,6 @@ private:
     Firebird::IAttachment* m_attachment = nullptr;
     Firebird::ITransaction* m_transaction = nullptr;
     std::function<void()> m_onTransactionEnd;
+    // Recursive: ending the transaction closes the cursors through the handler above.
+    std::recursive_mutex m_inUse;
 };
