@@ -28,9 +28,9 @@ verdict_is() { # file expected
 verdict_is "$db" clean
 
 # The primary key's root page marked as another table's page (its relation field, bytes 28-29).
-root=$(fbstat -i -t T "$db" | sed -n 's/.*Root page: \([0-9]*\),.*/\1/p' | head -1)
+root=$(fbstat -user SYSDBA -i -t T "$db" | sed -n 's/.*Root page: \([0-9]*\),.*/\1/p' | head -1)
 if [ -z "$root" ]; then
-  fail "no root page in: $(fbstat -i -t T "$db" 2>&1)"
+  fail "no root page in: $(fbstat -user SYSDBA -i -t T "$db" 2>&1)"
 else
   cp "$db" "$work/broken.fdb"
   printf '\x86\x00' | dd of="$work/broken.fdb" bs=1 seek=$((root * 8192 + 28)) conv=notrunc \
