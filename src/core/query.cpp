@@ -15,6 +15,8 @@ constexpr int firstChunk = 64;
 constexpr int windowRows = 48;
 // Keys read in one step while the program idles: a few milliseconds.
 constexpr int keysPerStep = 2000;
+// The first step (the key statement's own sort) waits until the window has painted.
+constexpr int firstKeysStepDelayMs = 50;
 
 // A text the engine's STARTING WITH compares exactly as QString::startsWith does: printable
 // ASCII without letters when the case does not count, no trailing blank.
@@ -35,8 +37,11 @@ QString comparable(const Value& v) {
 }
 }  // namespace
 
-Query::Query(Database& db, const QString& name, QObject* parent) : QObject(parent), m_db(db) {
+Query::Query(Database& db, const QString& name, QObject* parent)
+    : QObject(parent), m_db(db), m_idleKeys(new QTimer(this)) {
     setObjectName(name);
+    m_idleKeys->setSingleShot(true);
+    connect(m_idleKeys, &QTimer::timeout, this, &Query::readKeysWhileIdle);
 }
 
 Query::~Query() = default;
@@ -50,6 +55,7 @@ void Query::close() {
     m_windowRows.clear();
     m_pendingKeys.reset();
     m_keysWhileIdle = false;
+    m_idleKeys->stop();
     m_rows.clear();
     m_rows.shrink_to_fit();
     m_fields.clear();
@@ -188,11 +194,11 @@ void Query::readKeysWhileIdle() {
     try {
         if (!m_pendingKeys) {
             m_pendingKeys = std::make_unique<KeyedRows>(m_db, *m_parts, m_params, m_fields, true);
-            QTimer::singleShot(0, this, &Query::readKeysWhileIdle);
+            m_idleKeys->start(0);
             return;
         }
         if (!m_pendingKeys->readSome(keysPerStep)) {
-            QTimer::singleShot(0, this, &Query::readKeysWhileIdle);
+            m_idleKeys->start(0);
             return;
         }
     } catch (const DbError&) {
@@ -315,6 +321,7 @@ void Query::readAllKeys() const {
     self->m_countedRows = -1;
     self->m_windowRows.clear();
     self->m_keysWhileIdle = false;
+    self->m_idleKeys->stop();
     bool same = false;
     if (m_pendingKeys) {
         try {
@@ -405,7 +412,7 @@ std::optional<bool> Query::locateByCount(int column, const QString& text, bool c
         const int before = static_cast<int>(m_rows.size());
         const auto readKeysLater = [this] {
             m_keysWhileIdle = true;
-            QTimer::singleShot(0, this, &Query::readKeysWhileIdle);
+            m_idleKeys->start(firstKeysStepDelayMs);
         };
         if (match.empty()) {
             m_countedRows = all;

@@ -12,6 +12,7 @@
 #include "core/select_parts.h"
 #include "core/value.h"
 
+class QTimer;
 class Database;
 class Cursor;
 class KeyedRows;
@@ -129,6 +130,7 @@ private:
     std::map<int, QByteArray> m_windowRows;
     std::unique_ptr<KeyedRows> m_pendingKeys;  // read a part at a time while the program idles
     bool m_keysWhileIdle = false;
+    QTimer* m_idleKeys;  // the next step of that reading: one pending step, however often reopened
     bool m_active = false;
     int m_current = -1;
     bool m_eof = true;

@@ -12,6 +12,8 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <utility>
+#include <utility>
 
 #include "core/elided_label.h"
 #include "core/navigator.h"
@@ -127,6 +129,10 @@ void TForm8::openList(App& app, const QString& orderBy) {
 
 void TForm8::reload(App& app) {
     openList(app);
+    locateLastSaved(app);
+}
+
+void TForm8::locateLastSaved(App& app) {
     app.data().query("ZQ10").locate(QStringLiteral("f_bszam"), app.run().lastSavedTicketNumber,
                                     true, true);
 }
@@ -253,6 +259,7 @@ TForm8::TForm8(App& app, QWidget* parent)
 
     resize(900, 650);
     openList(app);
+    m_listJustOpened = true;
 }
 
 QString TForm8::orderLabel() const {
@@ -263,7 +270,11 @@ void TForm8::setOrderLabel(const QString& text) {
 }
 
 void TForm8::onShow() {
-    reload(app());
+    // Opened by the constructor a moment ago: positioning it is enough.
+    if (std::exchange(m_listJustOpened, false))
+        locateLastSaved(app());
+    else
+        reload(app());
     setOrderLabel(reloadLabel);
 }
 

@@ -22,6 +22,7 @@ public:
     static void openList(App& app, const QString& orderBy = QStringLiteral("f_Bszam"));
     // The reload after a save: number order, positioned on the last saved ticket number.
     static void reload(App& app);
+    static void locateLastSaved(App& app);
 
     QString orderLabel() const;
     void setOrderLabel(const QString& text);
@@ -51,4 +52,5 @@ private:
     QPushButton* m_void = nullptr;
     QList<QLabel*> m_headerValues;    // named by their ZQ10 column
     QList<QLabel*> m_producerValues;  // named by their ZQ31 column
+    bool m_listJustOpened = false;
 };
