@@ -333,6 +333,25 @@ void dropFreedNumbers(TData& data, const QString& buyerCode) {
         {Value::text(buyerCode)});
 }
 
+int highestLineIdIssued(TData& data) {
+    Database& db = data.database();
+    QString generator;
+    {
+        auto cursor = db.open(QStringLiteral("SELECT RDB$GENERATOR_NAME FROM RDB$RELATION_FIELDS "
+                                             "WHERE RDB$RELATION_NAME = 'FJSOR' AND "
+                                             "RDB$FIELD_NAME = 'ID_FJSOR'"),
+                              {});
+        if (cursor->next()) generator = cursor->current(0).asText().trimmed();
+    }
+    // Without an identity generator (a column filled otherwise), the highest line there is.
+    const QString sql =
+        generator.isEmpty() || generator.contains(QLatin1Char('"'))
+            ? QStringLiteral("SELECT MAX(ID_FJSOR) FROM FJSOR")
+            : QStringLiteral("SELECT GEN_ID(\"%1\", 0) FROM RDB$DATABASE").arg(generator);
+    auto cursor = db.open(sql, {});
+    return cursor->next() ? static_cast<int>(cursor->current(0).asInteger()) : 0;
+}
+
 int deleteOrphanLines(TData& data, const QString& number, int upToLineId) {
     const QString orphans = QStringLiteral(
         " FROM Fjsor WHERE s_Bszam = :p1 AND NOT EXISTS (SELECT 1 FROM FjFej WHERE f_bszam = "

@@ -74,6 +74,10 @@ void requireNumberFree(TData& data, const QString& number, const QString& except
 // lines written since). Returns the highest ID of the lines it deleted, 0 when none.
 int deleteOrphanLines(TData& data, const QString& number, int upToLineId = 0);
 
+// The highest line ID handed out so far, by any desk, committed or not: every line already under
+// a number, even one whose deletion is waiting for a commit, is at or below it.
+int highestLineIdIssued(TData& data);
+
 // After the document taking `number` is written, in the same transaction: ends the number's
 // hold and, when the number is above the last issued one, writes it as the buyer's last issued
 // number; entries holding numbers below it may still issue theirs, and numbers below it that

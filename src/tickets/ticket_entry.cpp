@@ -430,8 +430,12 @@ void TForm9::startNewTicket(const QString& number) {
     // Lines left under this number by an entry that was cancelled.
     const QString cleanupFailed =
         QStringLiteral("Hiba91: Fjsor DELETE törlése mert nem volt fejrésze ");
-    if (!guardQuietly(cleanupFailed,
-                      [&] { m_leftoverLinesUpTo = deleteOrphanLines(data(), number); }))
+    // Every line under the number now is a leftover, also one whose deletion by an earlier
+    // cancelled entry still waits for a commit and comes back with a rollback.
+    if (!guardQuietly(cleanupFailed, [&] {
+            m_leftoverLinesUpTo = highestLineIdIssued(data());
+            deleteOrphanLines(data(), number, m_leftoverLinesUpTo);
+        }))
         ui().message(cleanupFailed);
 
     openLines();

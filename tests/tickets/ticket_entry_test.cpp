@@ -487,42 +487,56 @@ TEST(TicketEntry, WithoutANumberingRowNoTicketStarts) {
 }
 
 // A cancelled entry's line left under the new number is deleted when the entry opens; a failed
-// line write rolls that deletion back, yet the saved ticket holds only the line typed into it.
+// line write rolls that deletion back, yet the saved ticket holds only the line typed into it —
+// also when the deletion waiting for a commit is an earlier cancelled entry's (the second entry
+// then finds no leftover of its own).
 TEST(TicketEntry, ALeftoverLineStaysOutOfTheTicketAfterAFailedLineWrite) {
-    AppFixture f(true);
-    f.chooseBuyer("1");
-    f.exec(
-        "INSERT INTO fjsor (s_bszam, s_megnevezes, s_brutto, s_akod) VALUES ('20260014', "
-        "'Félbehagyott', 7, '1')");
-    f.data().commit();
-    f.run().ticketEntryMode = newMode;
-    TForm9 screen(f.app());
-    screen.show();
-    ASSERT_EQ(edit(screen, "F_BSZAM")->text(), "20260014");
-    pickProducer(f, "3");
-    screen.producerButton()->click();
+    for (const bool cancelledEntryFirst : {false, true}) {
+        SCOPED_TRACE(cancelledEntryFirst ? "after a cancelled entry" : "first entry");
+        AppFixture f(true);
+        f.chooseBuyer("1");
+        f.exec(
+            "INSERT INTO fjsor (s_bszam, s_megnevezes, s_brutto, s_akod) VALUES ('20260014', "
+            "'Félbehagyott', 7, '1')");
+        f.data().commit();
+        f.run().ticketEntryMode = newMode;
+        if (cancelledEntryFirst) {
+            TForm9 cancelled(f.app());
+            cancelled.show();
+            ASSERT_EQ(edit(cancelled, "F_BSZAM")->text(), "20260014");
+            button(cancelled, "Mégsem")->click();
+        }
+        TForm9 screen(f.app());
+        screen.show();
+        ASSERT_EQ(edit(screen, "F_BSZAM")->text(), "20260014");
+        pickProducer(f, "3");
+        screen.producerButton()->click();
 
-    pickProduct(f, "1");
-    f.ui.onModal["TForm10"] = [](QDialog& d) {
-        button(d, "Termék")->click();
-        edit(d, "S_BRUTTO")->setText("5");
-        edit(d, "S_KOMPMERTEKE")->setText(QString(40, QLatin1Char('9')));  // overflows its column
-        button(d, "OK")->click();
-        EXPECT_TRUE(d.isVisible()) << "the failed line stays on screen";
-        d.reject();
-        return d.result();
-    };
-    button(screen, "Új")->click();
-    ASSERT_FALSE(f.ui.messages.isEmpty());
-    EXPECT_EQ(f.ui.messages.first(), "Hiba103: Új, INSERT a fjsorban ");
-    EXPECT_EQ(f.data().query("ZQ20").rowCount(), 0) << "the leftover line is not shown";
+        pickProduct(f, "1");
+        f.ui.onModal["TForm10"] = [](QDialog& d) {
+            button(d, "Termék")->click();
+            edit(d, "S_BRUTTO")->setText("5");
+            edit(d, "S_KOMPMERTEKE")->setText(QString(40, QLatin1Char('9')));  // overflows
+            button(d, "OK")->click();
+            EXPECT_TRUE(d.isVisible()) << "the failed line stays on screen";
+            d.reject();
+            return d.result();
+        };
+        button(screen, "Új")->click();
+        ASSERT_FALSE(f.ui.messages.isEmpty());
+        EXPECT_EQ(f.ui.messages.first(), "Hiba103: Új, INSERT a fjsorban ");
+        EXPECT_EQ(f.data().query("ZQ20").rowCount(), 0) << "the leftover line is not shown";
+        f.ui.messages.clear();
+        button(screen, "OK")->click();
+        EXPECT_EQ(f.ui.messages.value(0), "Nincs a felvásárlási jegynek tételsora!");
 
-    lineWith(f, "1", "5");
-    button(screen, "Új")->click();
-    button(screen, "OK")->click();
-    ASSERT_EQ(screen.result(), QDialog::Accepted) << f.ui.messages.join(" | ").toStdString();
-    EXPECT_EQ(committed(f,
-                        "SELECT count(*) || ' ' || sum(s_brutto) FROM fjsor WHERE s_bszam = "
-                        "'20260014'"),
-              "1 5.0000");
+        lineWith(f, "1", "5");
+        button(screen, "Új")->click();
+        button(screen, "OK")->click();
+        ASSERT_EQ(screen.result(), QDialog::Accepted) << f.ui.messages.join(" | ").toStdString();
+        EXPECT_EQ(committed(f,
+                            "SELECT count(*) || ' ' || sum(s_brutto) FROM fjsor WHERE s_bszam = "
+                            "'20260014'"),
+                  "1 5.0000");
+    }
 }
