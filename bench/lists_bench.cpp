@@ -74,8 +74,8 @@ double bareProducts(Database& db) {
     t.start();
     fetchAll(db,
              "SELECT s_bszam, s_megnevezes, s_megy, s_ear, s_netto, s_vetelar, f_ostermkod, "
-             "f_felvkelt, f_fizkelt, o_nev FROM fjsor JOIN fjfej ON s_bszam = f_bszam LEFT JOIN "
-             "ostermelo ON f_ostermkod = o_kod WHERE (f_fizkelt >= ?) AND (f_fizkelt <= ?) AND "
+             "f_felvkelt, f_fizkelt, o_nev FROM fjfej LEFT JOIN ostermelo ON f_ostermkod = o_kod "
+             "JOIN fjsor ON s_bszam = f_bszam WHERE (f_fizkelt >= ?) AND (f_fizkelt <= ?) AND "
              "(f_akod = ?) ORDER BY s_megnevezes, f_fizkelt, s_bszam, id_fjsor",
              period());
     return msSince(t);
@@ -89,14 +89,14 @@ double bareProducers(Database& db) {
     fetchAll(
         db,
         "SELECT f_ostermkod, o_nev, SUM(s_vetelar), SUM(SUM(s_vetelar)) OVER () FROM fjfej LEFT "
-        "JOIN fjsor ON s_bszam = "
-        "f_bszam LEFT JOIN ostermelo ON f_ostermkod = o_kod WHERE (f_fizkelt >= ?) AND "
+        "JOIN ostermelo ON f_ostermkod = o_kod LEFT JOIN fjsor ON s_bszam = f_bszam WHERE "
+        "(f_fizkelt >= ?) AND "
         "(f_fizkelt <= ?) AND (s_akod = ?) GROUP BY f_ostermkod, o_nev ORDER BY f_ostermkod, o_nev",
         period());
     fetchAll(db,
              "SELECT s_bszam, s_megnevezes, s_megy, s_ear, s_netto, s_vetelar, f_ostermkod, "
-             "f_felvkelt, f_fizkelt FROM fjsor JOIN fjfej ON s_bszam = f_bszam LEFT JOIN "
-             "ostermelo ON f_ostermkod = o_kod WHERE (f_fizkelt >= ? AND f_fizkelt <= ?) AND "
+             "f_felvkelt, f_fizkelt FROM fjfej LEFT JOIN ostermelo ON f_ostermkod = o_kod JOIN "
+             "fjsor ON s_bszam = f_bszam WHERE (f_fizkelt >= ? AND f_fizkelt <= ?) AND "
              "(f_akod = ?) ORDER BY f_ostermkod, s_megnevezes, f_fizkelt, s_bszam, id_fjsor",
              period());
     return msSince(t);

@@ -40,11 +40,10 @@ void TForm19::periodChanged() {
     rows().close();
 }
 
-// The statements filter on the line's buyer code, so they start from the headers of the period
-// (headersFirst). Producers are
-// grouped by the ticket's producer code and joined to the register with a LEFT JOIN, so the lines
-// of a producer deleted after an unprinted ticket still print inside a group and every group adds
-// up to its printed sum.
+// The statements start from the headers of the period and join each header's producer once, not
+// once per line (producerPerHeader). Producers are grouped by the ticket's producer code and
+// joined to the register with a LEFT JOIN, so the lines of a producer deleted after an unprinted
+// ticket still print inside a group and every group adds up to its printed sum.
 void TForm19::collect() {
     const QString date = m_dateChoice->column();
     const auto bindPeriod = [this](Query& q) {
@@ -59,8 +58,8 @@ void TForm19::collect() {
     producers.addSql(
         QStringLiteral("SELECT f_ostermkod AS o_kod, o_nev, SUM(s_vetelar) AS nevosszesen,"
                        " SUM(SUM(s_vetelar)) OVER () AS m_osszesen"));
-    producers.addSql(QString::fromLatin1(headersFirst));
-    producers.addSql(QStringLiteral("  LEFT JOIN ostermelo ON f_ostermkod = o_kod"));
+    producers.addSql(QStringLiteral("  FROM fjfej LEFT JOIN ostermelo ON f_ostermkod = o_kod"));
+    producers.addSql(QStringLiteral("  LEFT JOIN fjsor ON s_bszam = f_bszam"));
     producers.addSql(
         QStringLiteral(" WHERE (%1 >= :p1) AND (%1 <= :p2) AND (s_akod = :p3)").arg(date));
     producers.addSql(QStringLiteral(" GROUP BY f_ostermkod, o_nev ORDER BY f_ostermkod, o_nev"));
@@ -88,10 +87,8 @@ void TForm19::print() {
     const std::map<QString, Value> params{{QStringLiteral("p1"), Value::date(m_period->from())},
                                           {QStringLiteral("p2"), Value::date(m_period->to())},
                                           {QStringLiteral("p3"), Value::text(run().buyerCode)}};
-    const QString linesFrom = QStringLiteral(
-                                  "FROM fjsor JOIN fjfej ON s_bszam = f_bszam"
-                                  "  LEFT JOIN ostermelo ON f_ostermkod = o_kod") +
-                              filter;
+    const QString linesFrom = QString::fromLatin1(producerPerHeader) +
+                              QStringLiteral("  JOIN fjsor ON s_bszam = f_bszam") + filter;
     const QString linesSql =
         QStringLiteral("SELECT %1 %2 ORDER BY f_ostermkod, s_megnevezes, %3, s_bszam, id_fjsor")
             .arg(printedColumns(data().database(), app().workPath(reportFile),

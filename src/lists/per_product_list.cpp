@@ -115,9 +115,9 @@ void TForm13::openProductLines() {
 
 QString TForm13::periodLinesSql() {
     const QString date = m_dateChoice->column();
-    const QString from = QStringLiteral(
-                             "FROM fjsor JOIN fjfej ON s_bszam = f_bszam"
-                             "  LEFT JOIN ostermelo ON f_ostermkod = o_kod"
+    const QString from = QString::fromLatin1(producerPerHeader) +
+                         QStringLiteral(
+                             "  JOIN fjsor ON s_bszam = f_bszam"
                              " WHERE (%1 >= :p1) AND (%1 <= :p2) AND (f_akod = :p3)")
                              .arg(date);
     const QString columns = printedColumns(
