@@ -54,7 +54,6 @@ void Query::close() {
     m_countedRows = -1;
     m_windowRows.clear();
     m_pendingKeys.reset();
-    m_keysWhileIdle = false;
     m_idleKeys->stop();
     m_rows.clear();
     m_rows.shrink_to_fit();
@@ -190,7 +189,7 @@ bool Query::useKeys(std::unique_ptr<KeyedRows> keys) {
 
 // One step of reading a counted result's keys, then the next when the program idles again.
 void Query::readKeysWhileIdle() {
-    if (!m_keysWhileIdle || m_countedRows < 0 || !m_parts) return;
+    if (m_countedRows < 0 || !m_parts) return;
     try {
         if (!m_pendingKeys) {
             m_pendingKeys = std::make_unique<KeyedRows>(m_db, *m_parts, m_params, m_fields, true);
@@ -202,8 +201,7 @@ void Query::readKeysWhileIdle() {
             return;
         }
     } catch (const DbError&) {
-        m_keysWhileIdle = false;  // read at once when a row needs them
-        m_pendingKeys.reset();
+        m_pendingKeys.reset();  // read at once when a row needs them
         return;
     }
     readAllKeys();
@@ -320,7 +318,6 @@ void Query::readAllKeys() const {
     std::map<int, QByteArray> window = std::move(self->m_windowRows);
     self->m_countedRows = -1;
     self->m_windowRows.clear();
-    self->m_keysWhileIdle = false;
     self->m_idleKeys->stop();
     bool same = false;
     if (m_pendingKeys) {
@@ -410,10 +407,7 @@ std::optional<bool> Query::locateByCount(int column, const QString& text, bool c
                     {{QStringLiteral("keyed_text"), Value::text(text)}});
         if (all < 0) return std::nullopt;
         const int before = static_cast<int>(m_rows.size());
-        const auto readKeysLater = [this] {
-            m_keysWhileIdle = true;
-            m_idleKeys->start(firstKeysStepDelayMs);
-        };
+        const auto readKeysLater = [this] { m_idleKeys->start(firstKeysStepDelayMs); };
         if (match.empty()) {
             m_countedRows = all;
             readKeysLater();

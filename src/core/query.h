@@ -129,7 +129,6 @@ private:
     int m_countedRows = -1;
     std::map<int, QByteArray> m_windowRows;
     std::unique_ptr<KeyedRows> m_pendingKeys;  // read a part at a time while the program idles
-    bool m_keysWhileIdle = false;
     QTimer* m_idleKeys;  // the next step of that reading: one pending step, however often reopened
     bool m_active = false;
     int m_current = -1;

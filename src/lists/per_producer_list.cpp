@@ -58,7 +58,7 @@ void TForm19::collect() {
     producers.addSql(
         QStringLiteral("SELECT f_ostermkod AS o_kod, o_nev, SUM(s_vetelar) AS nevosszesen,"
                        " SUM(SUM(s_vetelar)) OVER () AS m_osszesen"));
-    producers.addSql(QStringLiteral("  FROM fjfej LEFT JOIN ostermelo ON f_ostermkod = o_kod"));
+    producers.addSql(QString::fromLatin1(producerPerHeader));
     producers.addSql(QStringLiteral("  LEFT JOIN fjsor ON s_bszam = f_bszam"));
     producers.addSql(
         QStringLiteral(" WHERE (%1 >= :p1) AND (%1 <= :p2) AND (s_akod = :p3)").arg(date));

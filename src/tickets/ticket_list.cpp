@@ -13,7 +13,6 @@
 #include <QTableView>
 #include <QVBoxLayout>
 #include <utility>
-#include <utility>
 
 #include "core/elided_label.h"
 #include "core/navigator.h"
