@@ -2,7 +2,6 @@
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>
-#include <map>
 #include <memory>
 
 #include "core/query.h"
@@ -33,47 +32,115 @@ TForm19::TForm19(App& app, QWidget* parent)
 
 void TForm19::onShow() {
     rows().close();
+    m_lines.reset();
+    m_groups.clear();
 }
 
 void TForm19::periodChanged() {
     invalidate();
     rows().close();
+    m_lines.reset();
+    m_groups.clear();
 }
 
-// The statements start from the headers of the period and join each header's producer once, not
-// once per line (producerPerHeader). Producers are grouped by the ticket's producer code and
-// joined to the register with a LEFT JOIN, so the lines of a producer deleted after an unprinted
-// ticket still print inside a group and every group adds up to its printed sum.
-void TForm19::collect() {
+// The statement starts from the headers of the period and joins each header's producer once,
+// not once per line (producerPerHeader). Its lines are sorted by producer code and name as the
+// groups are, and within a producer as the print lays them out.
+QString TForm19::periodLinesSql() {
     const QString date = m_dateChoice->column();
-    const auto bindPeriod = [this](Query& q) {
-        q.bindDate(QStringLiteral("p1"), m_period->from());
-        q.bindDate(QStringLiteral("p2"), m_period->to());
-        q.bindText(QStringLiteral("p3"), run().buyerCode);
-    };
+    const QString from =
+        QString::fromLatin1(producerPerHeader) +
+        QStringLiteral(
+            "  JOIN fjsor ON s_bszam = f_bszam"
+            " WHERE (%1 >= :p1) AND (%1 <= :p2) AND (f_akod = :p3 OR s_akod = :p3)")
+            .arg(date);
+    const QString columns = printedColumns(
+        data().database(), app().workPath(reportFile), QStringLiteral("ZQ21"), from,
+        {QStringLiteral("f_ostermkod"), QStringLiteral("o_nev"), QStringLiteral("s_vetelar"),
+         QStringLiteral("f_akod"), QStringLiteral("s_akod")});
+    return QStringLiteral(
+               "SELECT %1 %2 ORDER BY f_ostermkod, o_nev, s_megnevezes, %3, s_bszam, id_fjsor")
+        .arg(columns, from, date);
+}
 
+std::map<QString, Value> TForm19::periodParams() {
+    return {{QStringLiteral("p1"), Value::date(m_period->from())},
+            {QStringLiteral("p2"), Value::date(m_period->to())},
+            {QStringLiteral("p3"), Value::text(run().buyerCode)}};
+}
+
+// The period's lines are read once: the producers and their sums come from them and the print
+// hands the same lines out, so the year's lines are joined and sorted once, not twice.
+// Producers are grouped by the ticket's producer code and joined to the register with a LEFT
+// JOIN, so the lines of a producer deleted after an unprinted ticket still print inside a group.
+// A group's sum counts the lines written for the buyer (s_akod) and the print shows the lines of
+// the buyer's tickets (f_akod): with consistent data the same lines.
+void TForm19::collect() {
     Query& producers = rows();
     producers.close();
-    producers.clearSql();
-    producers.addSql(
-        QStringLiteral("SELECT f_ostermkod AS o_kod, o_nev, SUM(s_vetelar) AS nevosszesen,"
-                       " SUM(SUM(s_vetelar)) OVER () AS m_osszesen"));
-    producers.addSql(QString::fromLatin1(producerPerHeader));
-    producers.addSql(QStringLiteral("  LEFT JOIN fjsor ON s_bszam = f_bszam"));
-    producers.addSql(
-        QStringLiteral(" WHERE (%1 >= :p1) AND (%1 <= :p2) AND (s_akod = :p3)").arg(date));
-    producers.addSql(QStringLiteral(" GROUP BY f_ostermkod, o_nev ORDER BY f_ostermkod, o_nev"));
-    bindPeriod(producers);
-    producers.open();
-    // The grand total comes with the groups (one pass over the period's lines instead of two),
-    // so the printed total is the sum of the printed groups.
+    m_lines.reset();
+    m_groups.clear();
+    const ReadRows read = readRows(data().database(), periodLinesSql(), periodParams());
+    const int code = fieldIndex(read.fields, QStringLiteral("f_ostermkod"));
+    const int name = fieldIndex(read.fields, QStringLiteral("o_nev"));
+    const int paid = fieldIndex(read.fields, QStringLiteral("s_vetelar"));
+    const int ticketBuyer = fieldIndex(read.fields, QStringLiteral("f_akod"));
+    const int lineBuyer = fieldIndex(read.fields, QStringLiteral("s_akod"));
+    const Value buyer = Value::text(run().buyerCode);
+
+    auto printed = std::make_shared<ReadRows>();
+    printed->fields = read.fields;
+    printed->types = read.types;
+    std::vector<QByteArray> groups;
+    ColumnSum total;
+    size_t i = 0;
+    while (i < read.rows.size()) {
+        const Value groupCode = Cursor::unpack(read.rows[i], code);
+        const Value groupName = Cursor::unpack(read.rows[i], name);
+        const size_t firstPrinted = printed->rows.size();
+        ColumnSum groupPaid;
+        bool counted = false;
+        for (; i < read.rows.size(); ++i) {
+            const QByteArray& row = read.rows[i];
+            if (!sameGroup(Cursor::unpack(row, code), groupCode) ||
+                !sameGroup(Cursor::unpack(row, name), groupName))
+                break;
+            if (sameGroup(Cursor::unpack(row, lineBuyer), buyer)) {
+                counted = true;
+                groupPaid.add(Cursor::unpack(row, paid));
+            }
+            if (sameGroup(Cursor::unpack(row, ticketBuyer), buyer)) printed->rows.push_back(row);
+        }
+        if (!counted) {  // only another buyer's lines on the buyer's tickets: no group
+            printed->rows.resize(firstPrinted);
+            continue;
+        }
+        total.add(groupPaid.value());
+        QByteArray group;
+        Cursor::pack(group, groupCode);
+        Cursor::pack(group, groupName);
+        Cursor::pack(group, groupPaid.value());
+        groups.push_back(group);
+        m_groups.emplace_back(firstPrinted, printed->rows.size());
+    }
+    // The grand total on every row, as the grid's total column has always carried it, so the
+    // printed total is the sum of the printed groups.
+    const Value grandTotal = total.value();
+    for (QByteArray& group : groups) Cursor::pack(group, grandTotal);
+    producers.openRows(
+        {QStringLiteral("O_KOD"), QStringLiteral("O_NEV"), QStringLiteral("NEVOSSZESEN"),
+         QStringLiteral("M_OSSZESEN")},
+        {read.types.at(static_cast<size_t>(code)), read.types.at(static_cast<size_t>(name)),
+         FieldType::Double, FieldType::Double},
+        std::move(groups));
+    m_lines = std::move(printed);
     m_total = ::totalText(producers, QStringLiteral("m_osszesen"));
 }
 
-// Every producer's lines come from one statement sorted by producer code, read forward alongside
-// the producers, and the producer's total is added up from the lines as they are handed out;
-// statements per producer would run thousands.
+// Each producer's lines are the collected ones, handed out alongside the producers; statements
+// per producer would run thousands.
 void TForm19::print() {
+    if (!m_lines) collect();
     openCurrentBuyer(app());
     QVariantMap& v = data().reportVariables();
     v[QStringLiteral("v_osszesen")] = m_total;
@@ -81,58 +148,33 @@ void TForm19::print() {
     v[QStringLiteral("v_ig")] = m_period->toText();
     v[QStringLiteral("v_sorrend")] = QStringLiteral(" Östermelönként ");
 
-    const QString date = m_dateChoice->column();
-    const QString filter =
-        QStringLiteral(" WHERE (%1 >= :p1 AND %1 <= :p2) AND (f_akod = :p3)").arg(date);
-    const std::map<QString, Value> params{{QStringLiteral("p1"), Value::date(m_period->from())},
-                                          {QStringLiteral("p2"), Value::date(m_period->to())},
-                                          {QStringLiteral("p3"), Value::text(run().buyerCode)}};
-    const QString linesFrom = QString::fromLatin1(producerPerHeader) +
-                              QStringLiteral("  JOIN fjsor ON s_bszam = f_bszam") + filter;
-    const QString linesSql =
-        QStringLiteral("SELECT %1 %2 ORDER BY f_ostermkod, s_megnevezes, %3, s_bszam, id_fjsor")
-            .arg(printedColumns(data().database(), app().workPath(reportFile),
-                                QStringLiteral("ZQ21"), linesFrom,
-                                {QStringLiteral("f_ostermkod"), QStringLiteral("s_vetelar")}),
-                 linesFrom, date);
-
     Query& producers = rows();
     Query& total = data().query("ZQ80");
     Query& lines = data().query("ZQ21");
-    std::unique_ptr<SortedGroups> groups;
-    int codeColumn = -1;
-    int paidColumn = -1;
-    FieldType codeType = FieldType::Text;
-    // ZQ80: the producer's code and the sum of its lines' purchase prices, one row when the
-    // producer has lines, as a statement grouped by producer code would give it.
+    const ReadRows& read = *m_lines;
+    const int codeColumn = fieldIndex(read.fields, QStringLiteral("f_ostermkod"));
+    const int paidColumn = fieldIndex(read.fields, QStringLiteral("s_vetelar"));
+    size_t group = 0;
+    // ZQ21 the producer's lines; ZQ80 its code and the sum of its lines' purchase prices, one row
+    // when the producer has lines, as a statement grouped by producer code would give it.
     const auto producerChanged = [&] {
-        if (!producers.active() || producers.eof()) return;
-        Value groupCode;
-        ColumnSum paid;
-        bool any = false;
-        groups->take(producers.value(QStringLiteral("o_kod")), lines, [&](const QByteArray& row) {
-            if (!any) groupCode = Cursor::unpack(row, codeColumn);
-            any = true;
-            paid.add(Cursor::unpack(row, paidColumn));
-        });
+        if (!producers.active() || producers.eof() || group >= m_groups.size()) return;
+        const auto [begin, end] = m_groups[group];
+        std::vector<QByteArray> groupLines(read.rows.begin() + static_cast<std::ptrdiff_t>(begin),
+                                           read.rows.begin() + static_cast<std::ptrdiff_t>(end));
         std::vector<QByteArray> totalRows;
-        if (any) {
+        if (!groupLines.empty()) {
+            ColumnSum paid;
+            for (const QByteArray& row : groupLines) paid.add(Cursor::unpack(row, paidColumn));
             QByteArray row;
-            Cursor::pack(row, groupCode);
+            Cursor::pack(row, Cursor::unpack(groupLines.front(), codeColumn));
             Cursor::pack(row, paid.value());
             totalRows.push_back(row);
         }
         total.openRows({QStringLiteral("O_KOD"), QStringLiteral("NEVOSSZESEN")},
-                       {codeType, FieldType::Double}, std::move(totalRows));
-    };
-    const auto firstProducer = [&] {
-        if (producers.active()) producers.first();
-        groups = std::make_unique<SortedGroups>(data().database(), linesSql, params,
-                                                QStringLiteral("f_ostermkod"));
-        codeColumn = fieldIndex(groups->fields(), QStringLiteral("f_ostermkod"));
-        paidColumn = fieldIndex(groups->fields(), QStringLiteral("s_vetelar"));
-        codeType = groups->types().at(static_cast<size_t>(codeColumn));
-        producerChanged();
+                       {read.types.at(static_cast<size_t>(codeColumn)), FieldType::Double},
+                       std::move(totalRows));
+        lines.openRows(read.fields, read.types, std::move(groupLines));
     };
     if (!producers.active() || producers.isEmpty()) {
         total.close();
@@ -140,9 +182,14 @@ void TForm19::print() {
     }
     ScopedUserDatasets datasets(data());
     datasets.set(QStringLiteral("frUserDataset3"),
-                 {firstProducer,
-                  [&producers, producerChanged] {
+                 {[&] {
+                      if (producers.active()) producers.first();
+                      group = 0;
+                      producerChanged();
+                  },
+                  [&] {
                       if (producers.active()) producers.next();
+                      ++group;
                       producerChanged();
                   },
                   [&producers] { return !producers.active() || producers.eof(); }});

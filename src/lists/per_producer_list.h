@@ -1,10 +1,16 @@
 #pragma once
 
 #include <QString>
+#include <map>
+#include <memory>
+#include <utility>
+#include <vector>
 
 #include "core/list_screen.h"
+#include "core/value.h"
 
 class DateChoice;
+struct ReadRows;
 
 // Per-producer list "Östermelönkénti lista": purchase price per producer over the period, then
 // the lines of each producer, printed as FjLista8.
@@ -22,8 +28,16 @@ protected:
 
 private:
     void periodChanged();
+    // Every line of the period on a ticket of the buyer or written for it, sorted by producer
+    // and then as each producer prints its lines.
+    QString periodLinesSql();
+    std::map<QString, Value> periodParams();
 
     PeriodFields* m_period = nullptr;
     DateChoice* m_dateChoice = nullptr;
     QString m_total = QStringLiteral("0");
+    // The printed lines as collected, and for each producer row of the grid the range of its
+    // lines among them.
+    std::shared_ptr<const ReadRows> m_lines;
+    std::vector<std::pair<size_t, size_t>> m_groups;
 };
