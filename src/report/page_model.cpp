@@ -6,19 +6,27 @@
 namespace {
 // Items whose tops are this close stand on one row of the page text.
 constexpr double rowToleranceMm = 1.0;
+
+bool hasInk(const QString& text) {
+    return std::any_of(text.cbegin(), text.cend(), [](QChar c) { return !c.isSpace(); });
+}
 }  // namespace
 
 QString Page::text() const {
     std::vector<const PageItem*> texts;
+    texts.reserve(static_cast<size_t>(items.size()));
+    qsizetype length = 0;
     for (const PageItem& item : items) {
-        if (item.kind == PageItem::Kind::Text && !item.text.trimmed().isEmpty()) {
+        if (item.kind == PageItem::Kind::Text && hasInk(item.text)) {
             texts.push_back(&item);
+            length += item.text.size() + 1;
         }
     }
     std::stable_sort(texts.begin(), texts.end(), [](const PageItem* a, const PageItem* b) {
         return a->rectMm.top() < b->rectMm.top();
     });
-    QStringList lines;
+    QString out;
+    out.reserve(length);
     size_t i = 0;
     while (i < texts.size()) {
         const double rowTop = texts[i]->rectMm.top();
@@ -29,16 +37,17 @@ QString Page::text() const {
                          [](const PageItem* a, const PageItem* b) {
                              return a->rectMm.left() < b->rectMm.left();
                          });
-        QStringList row;
+        if (i > 0) out += u'\n';
         for (size_t k = i; k < end; ++k) {
-            QString t = texts[k]->text;
-            t.replace('\n', ' ');
-            row << t;
+            if (k > i) out += u' ';
+            const qsizetype start = out.size();
+            out += texts[k]->text;
+            QChar* written = out.data();
+            std::replace(written + start, written + out.size(), QChar(u'\n'), QChar(u' '));
         }
-        lines << row.join(' ');
         i = end;
     }
-    return lines.join('\n');
+    return out;
 }
 
 int PageModel::addStyle(const PageStyle& style) {

@@ -34,6 +34,27 @@ bool isDatePattern(const QString& format) {
     return dateLetter && pattern.match(format).hasMatch();
 }
 
+// "yyyy.mm.dd", the form of nearly every date a report prints, written directly: a year's list
+// prints hundreds of thousands of them and Qt's general date formatting is a tenth of its layout.
+// Years outside 1..9999 go through Qt.
+QString dottedDate(const QDate& date) {
+    const int year = date.year();
+    if (year < 1 || year > 9999) return date.toString(QStringLiteral("yyyy.MM.dd"));
+    const int month = date.month();
+    const int day = date.day();
+    const char16_t text[10] = {char16_t(u'0' + year / 1000),
+                               char16_t(u'0' + year / 100 % 10),
+                               char16_t(u'0' + year / 10 % 10),
+                               char16_t(u'0' + year % 10),
+                               u'.',
+                               char16_t(u'0' + month / 10),
+                               char16_t(u'0' + month % 10),
+                               u'.',
+                               char16_t(u'0' + day / 10),
+                               char16_t(u'0' + day % 10)};
+    return QString(reinterpret_cast<const QChar*>(text), 10);
+}
+
 // The template's date letters (m is the month) in Qt's terms.
 QString qtDatePattern(const QString& format) {
     QString out;
@@ -94,35 +115,33 @@ QString applyTextMask(const QString& text, const QString& mask) {
     return out;
 }
 
-QString groupThousands(const QString& digits) {
+// Written into one string: a year's list formats hundreds of thousands of amounts.
+QString formatNumber(double value, const NumberPattern& p) {
+    const QString text = QString::number(std::fabs(value), 'f', p.maxDecimals);
+    const qsizetype point = text.indexOf('.');
+    const qsizetype integerEnd = point < 0 ? text.size() : point;
+    qsizetype end = text.size();
+    if (point >= 0 && p.maxDecimals > p.minDecimals) {
+        // Optional places ('#') drop their trailing zeros.
+        const qsizetype fixedEnd = point + 1 + p.minDecimals;
+        while (end > fixedEnd && text.at(end - 1) == u'0') --end;
+        if (end == point + 1) end = point;
+    }
+    const QChar* digits = text.constData();
+    const bool zero =
+        std::none_of(digits, digits + end, [](QChar c) { return c >= u'1' && c <= u'9'; });
     QString out;
-    const qsizetype n = digits.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        if (i > 0 && (n - i) % 3 == 0) out += ' ';
-        out += digits.at(i);
+    out.reserve(end + integerEnd / 3 + 1);
+    if (value < 0 && !zero) out += u'-';
+    for (qsizetype i = 0; i < integerEnd; ++i) {
+        if (p.grouping && i > 0 && (integerEnd - i) % 3 == 0) out += u' ';
+        out += digits[i];
+    }
+    if (end > integerEnd) {
+        out += u',';
+        out.append(digits + integerEnd + 1, end - integerEnd - 1);
     }
     return out;
-}
-
-QString formatNumber(double value, const NumberPattern& p) {
-    QString text = QString::number(std::fabs(value), 'f', p.maxDecimals);
-    if (p.maxDecimals > p.minDecimals) {
-        // Optional places ('#') drop their trailing zeros.
-        int keep = static_cast<int>(text.size());
-        const int fixedEnd = static_cast<int>(text.indexOf('.')) + 1 + p.minDecimals;
-        while (keep > fixedEnd && text.at(keep - 1) == '0') --keep;
-        if (keep > 0 && text.at(keep - 1) == '.') --keep;
-        text.truncate(keep);
-    }
-    const qsizetype point = text.indexOf('.');
-    QString integer = point < 0 ? text : text.left(point);
-    const QString decimals = point < 0 ? QString() : text.mid(point + 1);
-    if (p.grouping) integer = groupThousands(integer);
-    QString out = integer;
-    if (!decimals.isEmpty()) out += ',' + decimals;
-    const bool zero =
-        std::none_of(out.cbegin(), out.cend(), [](QChar c) { return c >= u'1' && c <= u'9'; });
-    return value < 0 && !zero ? '-' + out : out;
 }
 
 // What a format asks for, worked out once per format: a long report formats the same few
@@ -179,7 +198,10 @@ QString formatReportValue(const QVariant& value, const QString& format) {
             if (numberOf(value, &number)) return formatNumber(number, parsed.number);
         } else if (parsed.kind == ParsedFormat::Kind::Date) {
             const QDate date = dateOf(value);
-            if (date.isValid()) return date.toString(parsed.qtDate);
+            if (date.isValid()) {
+                return parsed.qtDate == QLatin1String("yyyy.MM.dd") ? dottedDate(date)
+                                                                    : date.toString(parsed.qtDate);
+            }
         }
     }
     switch (value.typeId()) {
@@ -187,7 +209,7 @@ QString formatReportValue(const QVariant& value, const QString& format) {
         case QMetaType::Float:
             return reportNumberText(value.toDouble());
         case QMetaType::QDate:
-            return value.toDate().toString(QStringLiteral("yyyy.MM.dd"));
+            return dottedDate(value.toDate());
         case QMetaType::QDateTime:
             return value.toDateTime().toString(QStringLiteral("yyyy.MM.dd hh:mm:ss"));
         default:

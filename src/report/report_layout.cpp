@@ -6,9 +6,12 @@
 #include <QSet>
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <map>
-#include <tuple>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
+#include <vector>
 
 #include "report/report_format.h"
 #include "report/report_painter.h"
@@ -36,10 +39,13 @@ struct TextBox {
     double widthMm;
     int alignment;
     QString text;
-    bool operator<(const TextBox& o) const {
-        return std::tie(text, widthMm, fontSizePt, fontFamily, bold, italic, alignment) <
-               std::tie(o.text, o.widthMm, o.fontSizePt, o.fontFamily, o.bold, o.italic,
-                        o.alignment);
+    bool operator==(const TextBox& o) const = default;
+};
+
+struct TextBoxHash {
+    size_t operator()(const TextBox& b) const {
+        return qHashMulti(0, b.text, b.widthMm, b.fontSizePt, b.fontFamily, b.bold, b.italic,
+                          b.alignment);
     }
 };
 
@@ -90,7 +96,9 @@ private:
         }
         Page page;
         page.sizeMm = m_pageSize;
-        m_model.pages.append(page);
+        // Pages of a list hold about as many items as the one before.
+        if (!m_model.pages.isEmpty()) page.items.reserve(m_model.pages.last().items.size());
+        m_model.pages.append(std::move(page));
         m_pageOpen = true;
         m_y = m_report.marginsMm.top();
         m_bodyOnPage = false;
@@ -178,10 +186,10 @@ private:
             m_numbered.append({pageIndex, static_cast<int>(page.items.size()) + i});
         }
         for (const PageItem& item : band.items) {
-            page.items.append(item);
-            PageItem& placed = page.items.last();
+            PageItem placed = item;
             placed.rectMm.translate(offset);
             if (!placed.text.isEmpty()) placed.text = sharedText(placed.text);
+            page.items.append(std::move(placed));
         }
         m_y += band.heightMm;
     }
@@ -351,7 +359,7 @@ private:
     std::map<QString, QFontMetricsF> m_metrics;
     std::unordered_map<const TemplateObject*, int> m_styles;
     QSet<QString> m_texts;
-    std::map<TextBox, double> m_heights;
+    std::unordered_map<TextBox, double, TextBoxHash> m_heights;
     PageModel m_model;
     QSizeF m_pageSize;
     double m_bodyBottom = 0;
@@ -371,9 +379,50 @@ PageModel prepareReport(const ReportTemplate& report, ReportDataResolver& data,
     return Layout(report, data, variables, options).run();
 }
 
+// The pages are independent: a long report's texts are made on every core, each thread filling
+// its own share of the list. A helper's failure (out of memory) reaches the caller as it would
+// on one thread; a helper that cannot start leaves its share to this thread.
 QStringList pageTexts(const PageModel& model) {
-    QStringList texts;
-    texts.reserve(model.pages.size());
-    for (const Page& page : model.pages) texts << page.text();
+    constexpr qsizetype pagesPerThread = 200;
+    const qsizetype count = model.pages.size();
+    QStringList texts(count);
+    QString* out = texts.data();  // detached once here, before any thread writes
+    const auto fill = [&model, out](qsizetype from, qsizetype to) {
+        for (qsizetype i = from; i < to; ++i) out[i] = model.pages.at(i).text();
+    };
+    const qsizetype shares = std::clamp<qsizetype>(std::thread::hardware_concurrency(), 1, 8);
+    const qsizetype threads = std::clamp<qsizetype>(count / pagesPerThread, 1, shares);
+    struct Helper {
+        std::thread thread;
+        std::exception_ptr failure;
+    };
+    std::vector<Helper> helpers(static_cast<size_t>(threads - 1));
+    for (qsizetype t = 1; t < threads; ++t) {
+        Helper& helper = helpers[static_cast<size_t>(t - 1)];
+        const qsizetype from = count * t / threads;
+        const qsizetype to = count * (t + 1) / threads;
+        try {
+            helper.thread = std::thread([&fill, &helper, from, to] {
+                try {
+                    fill(from, to);
+                } catch (...) {
+                    helper.failure = std::current_exception();
+                }
+            });
+        } catch (const std::system_error&) {
+            fill(from, to);
+        }
+    }
+    std::exception_ptr failure;
+    try {
+        fill(0, count / threads);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    for (Helper& helper : helpers) {
+        if (helper.thread.joinable()) helper.thread.join();
+        if (!failure) failure = helper.failure;
+    }
+    if (failure) std::rethrow_exception(failure);
     return texts;
 }

@@ -296,6 +296,8 @@ TEST(ReportFormat, ValuesAndFormats) {
         {QString(" "), "#,##0", " "},
         {QString("Átutalás"), "0.00", "Átutalás"},
         {QDate(2024, 3, 5), "", "2024.03.05"},
+        {QDate(987, 11, 25), "", "0987.11.25"},
+        {QDate(2024, 12, 31), "yyyy.mm.dd", "2024.12.31"},
         {QDate(2024, 3, 5), "yyyy.mm.dd", "2024.03.05"},
         {QDate(2024, 3, 5), "dd/mm/yy", "05/03/24"},
         {QString("2024.12.31"), "yyyy.mm.dd", "2024.12.31"},
