@@ -4,6 +4,7 @@
 #include <QDateEdit>
 #include <QFile>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTableView>
 #include <QTest>
 
@@ -225,6 +226,33 @@ TEST_F(PeriodLists, PerProducerGroupsKeepTheLinesOfADeletedProducer) {
     EXPECT_TRUE(job.pageTexts.join("\n").contains("Napraforgó")) << "the deleted producer's line";
     expectGolden(job, "FjLista8.txt");
     EXPECT_TRUE(f.data().userDatasets().empty());
+}
+
+// A producer code held by two producers: each is a group of its own with the code's lines, and
+// every printed group holds its lines and adds up to its sum.
+TEST_F(PeriodLists, PerProducerGivesEachHolderOfACodeItsOwnGroup) {
+    f.exec(QStringLiteral("INSERT INTO ostermelo (o_kod, o_nev) VALUES ('2', 'Bodor Ábel')"));
+    TForm19 screen(f.app());
+    screen.show();
+    setPeriod(screen, yearStart, yearEnd);
+    click(screen, "Kigyüjtés");
+    EXPECT_EQ(column(zq("ZQ20"), "o_kod"), (QStringList{"1", "2", "2", "3", "9"}));
+    EXPECT_EQ(column(zq("ZQ20"), "nevosszesen"),
+              (QStringList{"56000", "23716", "23716", "29120", "6720"}));
+    EXPECT_EQ(screen.totalText(), "139272");
+    click(screen, "Nyomtatás");
+    ASSERT_EQ(f.ui.reports.size(), 1) << f.ui.messages.join(" | ").toStdString();
+    const QString text = f.ui.reports.first().pageTexts.join("\n");
+    for (const char* producer : {"2 Bodor Ágnes\n", "2 Bodor Ábel\n"}) {
+        const qsizetype at = text.indexOf(QString::fromUtf8(producer));
+        ASSERT_GE(at, 0) << producer;
+        const QString group = text.mid(at, text.indexOf("Őstermelő összesen", at) - at);
+        EXPECT_TRUE(group.contains("búza 200 kg") && group.contains("Árpa 300 kg")) << producer;
+        EXPECT_TRUE(
+            text.mid(at).contains(QRegularExpression("^[^Ő]*Őstermelő összesen: 23 716,00")))
+            << producer;
+    }
+    EXPECT_TRUE(text.contains("Mindösszesen: 139 272,00 Ft"));
 }
 
 // The grouped reports read only the columns their template prints: a template changed to print
