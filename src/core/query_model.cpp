@@ -3,12 +3,28 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QTableView>
+#include <exception>
+#include <functional>
+#include <map>
+#include <utility>
 
 #include "core/grid_columns.h"
 
 namespace {
 constexpr int contentRowsMeasured = 50;
+
+// GridsFollowLater: how many live, and the views to bring into step when the last ends.
+int followLater = 0;
+std::map<QTableView*, std::pair<QPointer<QTableView>, std::function<void()>>> lateFollowers;
+
+void followRow(QTableView* view, QueryModel* model, int row) {
+    if (row < 0 || row >= model->rowCount()) return;
+    const QModelIndex current = view->currentIndex();
+    if (current.isValid() && current.row() == row) return;
+    const int column = current.isValid() ? current.column() : 0;
+    view->setCurrentIndex(model->index(row, column));
 }
+}  // namespace
 
 QueryModel::QueryModel(Query& query, QList<GridColumn> columns, QObject* parent)
     : QAbstractTableModel(parent), m_query(query), m_columns(std::move(columns)) {
@@ -122,11 +138,13 @@ void bindGrid(QTableView* view, QueryModel* model) {
     }
     Query* q = &query;
     const auto followQuery = [view, model, q](int row) {
-        if (row < 0 || row >= model->rowCount()) return;
-        const QModelIndex current = view->currentIndex();
-        if (current.isValid() && current.row() == row) return;
-        const int column = current.isValid() ? current.column() : 0;
-        view->setCurrentIndex(model->index(row, column));
+        if (followLater > 0) {
+            lateFollowers.insert_or_assign(
+                view, std::make_pair(QPointer<QTableView>(view),
+                                     [view, model, q] { followRow(view, model, q->recNo()); }));
+            return;
+        }
+        followRow(view, model, row);
     };
     QObject::connect(q, &Query::currentChanged, view, followQuery);
     QObject::connect(model, &QAbstractItemModel::modelReset, view, [view, q, followQuery] {
@@ -140,4 +158,22 @@ void bindGrid(QTableView* view, QueryModel* model) {
                      });
     followQuery(query.recNo());
     fitColumnsToContent(view);
+}
+
+GridsFollowLater::GridsFollowLater() {
+    ++followLater;
+}
+
+GridsFollowLater::~GridsFollowLater() {
+    if (--followLater > 0) return;
+    auto followers = std::move(lateFollowers);
+    lateFollowers.clear();
+    for (auto& [view, follower] : followers) {
+        if (!follower.first) continue;  // a view closed meanwhile
+        try {
+            follower.second();
+        } catch (const std::exception&) {
+            // A row that cannot be read now leaves the view where it was, as a scroll would.
+        }
+    }
 }

@@ -52,3 +52,14 @@ private:
 QueryModel* bindGrid(QTableView* view, Query& query, QList<GridColumn> columns = {});
 // The same with a model of the caller's (a subclass of QueryModel); the view takes it.
 void bindGrid(QTableView* view, QueryModel* model);
+
+// While one lives, bound views do not follow their query's current row as it moves: a report
+// walking a grid's rows would have the grid scroll to each of them (on X11 a round trip to the
+// display server for every row). When the last one ends, each such view follows once.
+class GridsFollowLater {
+public:
+    GridsFollowLater();
+    ~GridsFollowLater();
+    GridsFollowLater(const GridsFollowLater&) = delete;
+    GridsFollowLater& operator=(const GridsFollowLater&) = delete;
+};

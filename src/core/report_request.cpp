@@ -8,6 +8,7 @@
 #include "core/app.h"
 #include "core/errors.h"
 #include "core/query.h"
+#include "core/query_model.h"
 #include "core/tdata.h"
 #include "report/report_job.h"
 #include "report/report_layout.h"
@@ -104,6 +105,7 @@ bool reportRequest(App& app, ReportComponent component, const QString& templateF
     job.variables = app.data().reportVariables();
     try {
         TDataReportResolver datasets(app.data());
+        const GridsFollowLater gridsFollowLater;
         PrepareOptions options;
         options.today = clockNow().date();
         options.landscape = landscape;

@@ -49,6 +49,23 @@ struct TextBoxHash {
     }
 };
 
+// What a template object printed last: its text, that text's wrapped height (negative: not
+// measured) and the object's style. Its texts are shared with other items while that finds
+// copies: a column of amounts seldom does, and would only fill the table of shared texts.
+struct ObjectMemo {
+    QString text;
+    double heightMm = -1;
+    int style = -1;
+    int lookups = 0;
+    int found = 0;
+
+    bool shares() const { return lookups < 256 || found * 4 >= lookups; }
+    void count(bool wasFound) {
+        ++lookups;
+        if (wasFound) ++found;
+    }
+};
+
 struct PreparedBand {
     double heightMm = 0;
     QList<PageItem> items;  // positions from the band's top left corner
@@ -188,7 +205,6 @@ private:
         for (const PageItem& item : band.items) {
             PageItem placed = item;
             placed.rectMm.translate(offset);
-            if (!placed.text.isEmpty()) placed.text = sharedText(placed.text);
             page.items.append(std::move(placed));
         }
         m_y += band.heightMm;
@@ -197,6 +213,7 @@ private:
     // A year's list prints the same texts over and over (units, dates, names, prices): the
     // items share one copy of each. Page numbers are put in later and then get their own.
     QString sharedText(const QString& text) {
+        if (text.isEmpty()) return text;
         if (const auto known = m_texts.constFind(text); known != m_texts.constEnd()) return *known;
         if (m_texts.size() >= maxSharedTexts) m_texts.clear();
         m_texts.insert(text);
@@ -210,6 +227,7 @@ private:
         for (const TemplateObject& o : band.objects) {
             PageItem item;
             item.rectMm = o.rectMm;
+            ObjectMemo& memo = m_memo[&o];
             if (o.kind == TemplateObject::Kind::Line) {
                 item.kind = PageItem::Kind::Line;
             } else if (o.kind == TemplateObject::Kind::Rect) {
@@ -218,12 +236,26 @@ private:
                 m_numberedText = false;
                 item.text = evaluate(o.parts);
                 if (item.text.isEmpty() && o.frame == 0) continue;
+                // A column repeats its text from row to row more often than not (a unit, a
+                // date, a ticket's number): the repeat takes the same copy without a look-up.
+                if (item.text != memo.text) {
+                    if (memo.shares()) {
+                        const QString shared = sharedText(item.text);
+                        memo.count(shared.constData() != item.text.constData());
+                        memo.text = shared;
+                    } else {
+                        memo.text = item.text;
+                    }
+                    memo.heightMm = -1;
+                }
+                item.text = memo.text;
             }
-            item.style = styleOf(o);
+            if (memo.style < 0) memo.style = styleOf(o);
+            item.style = memo.style;
             if (item.kind == PageItem::Kind::Text) {
                 if (band.stretch && o.wordWrap) {
-                    item.rectMm.setHeight(
-                        std::max(o.rectMm.height(), textHeightMm(m_model.style(item), item)));
+                    if (memo.heightMm < 0) memo.heightMm = textHeightMm(m_model.style(item), item);
+                    item.rectMm.setHeight(std::max(o.rectMm.height(), memo.heightMm));
                     out.heightMm = std::max(out.heightMm, item.rectMm.bottom());
                 } else if (o.wordWrap) {
                     fitIntoBox(item);
@@ -250,10 +282,8 @@ private:
         if (style.fontSizePt != templateSizePt) item.style = m_model.addStyle(style);
     }
 
-    // The style of a template object's items, added to the model's table on first use.
+    // The style of a template object's items, from the model's table (added when new).
     int styleOf(const TemplateObject& o) {
-        const auto known = m_styles.find(&o);
-        if (known != m_styles.end()) return known->second;
         PageStyle style;
         style.lineWidthMm = o.lineWidthMm;
         if (o.kind == TemplateObject::Kind::Text) {
@@ -265,9 +295,7 @@ private:
             style.wordWrap = o.wordWrap;
             style.frame = o.frame;
         }
-        const int index = m_model.addStyle(style);
-        m_styles.emplace(&o, index);
-        return index;
+        return m_model.addStyle(style);
     }
 
     double textHeightMm(const PageStyle& style, const PageItem& item) {
@@ -357,7 +385,7 @@ private:
     QHash<QString, QVariant> m_variables;
     QHash<QString, ReportDataSource*> m_sources;
     std::map<QString, QFontMetricsF> m_metrics;
-    std::unordered_map<const TemplateObject*, int> m_styles;
+    std::unordered_map<const TemplateObject*, ObjectMemo> m_memo;
     QSet<QString> m_texts;
     std::unordered_map<TextBox, double, TextBoxHash> m_heights;
     PageModel m_model;

@@ -59,4 +59,21 @@ TEST_F(Grid, ViewAndQueryCurrentRowsFollowEachOther) {
     EXPECT_EQ(view.currentIndex().row(), 650);
     list.last();
     EXPECT_EQ(view.currentIndex().row(), 699);
+
+    // A report walking the rows: the view stays, and when the last hold ends takes the row the
+    // query is on.
+    list.moveTo(5);
+    {
+        const GridsFollowLater outer;
+        {
+            const GridsFollowLater inner;
+            for (list.first(); !list.eof(); list.next()) {
+            }
+        }
+        EXPECT_EQ(view.currentIndex().row(), 5) << "still held by the outer one";
+        list.moveTo(10);
+        EXPECT_EQ(view.currentIndex().row(), 5);
+    }
+    EXPECT_EQ(view.currentIndex().row(), 10);
+    EXPECT_EQ(list.recNo(), 10);
 }
