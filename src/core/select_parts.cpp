@@ -264,7 +264,14 @@ QString SelectParts::rowsByKeySql(int count) const {
     for (int i = 0; i < count; ++i) names << QStringLiteral(":keyed_%1").arg(i);
     QString sql = QStringLiteral("SELECT ") + selectList + QStringLiteral(" FROM ") + from +
                   QStringLiteral(" WHERE ");
-    if (!where.isEmpty()) sql += QStringLiteral("(") + where + QStringLiteral(") AND ");
+    // The statement's own filter stays, so that a row changed since its key was read no longer
+    // shows, but as a value no index can be searched for: the keys find the rows, and an index
+    // on a filter column of a joined table (a date range, a buyer code) would otherwise be read
+    // whole again for every row joined.
+    if (!where.isEmpty()) {
+        sql += QStringLiteral("(CASE WHEN (") + where +
+               QStringLiteral(") THEN 1 ELSE 0 END = 1) AND ");
+    }
     return sql + keyColumns.first() + QStringLiteral(" IN (") + names.join(QStringLiteral(", ")) +
            QStringLiteral(")");
 }

@@ -20,8 +20,8 @@ TEST(SelectParts, KeysOfJoinedTablesOnlyForPlainSelects) {
     EXPECT_EQ(parts->leadingOrderColumn({}), "O_NEV");
     EXPECT_EQ(parts->rowsByKeySql(2),
               "SELECT * FROM FjFej LEFT JOIN ostermelo o ON FjFej.f_ostermkod = o.o_kod WHERE "
-              "(f_akod = :p1 AND f_megj <> 'ORDER BY x') AND FJFEJ.ID_FJFEJ IN (:keyed_0, "
-              ":keyed_1)");
+              "(CASE WHEN (f_akod = :p1 AND f_megj <> 'ORDER BY x') THEN 1 ELSE 0 END = 1) AND "
+              "FJFEJ.ID_FJFEJ IN (:keyed_0, :keyed_1)");
     // A simple left join lets the keys come from the first table alone, joined in memory.
     EXPECT_EQ(parts->firstTableKeysSql({"F_BSZAM"}, "f_Bszam"),
               "SELECT FJFEJ.ID_FJFEJ, FJFEJ.F_OSTERMKOD, F_BSZAM FROM FjFej WHERE f_akod = :p1 AND "

@@ -106,6 +106,33 @@ TEST_F(PeriodLists, ItemisedListTakesTheFiveOrdersAndItsTotal) {
     expectGolden(job, "FjLista4.txt");
 }
 
+// A result beyond the first rows is read by key for the grid; the report reads it once more in
+// one pass and prints every line.
+TEST_F(PeriodLists, ItemisedListPrintsEveryLineOfALargeResult) {
+    for (int i = 0; i < 200; ++i) {
+        f.exec(QStringLiteral("INSERT INTO fjsor (s_bszam, s_termekkod, s_megnevezes, s_brutto, "
+                              "s_megy, s_ear, s_kompmerteke, s_akod) VALUES ('10000008', '1', "
+                              "'Zab %1', 1, 'kg', 2, 0, '1')")
+                   .arg(i));
+    }
+    TForm12 screen(f.app());
+    screen.show();
+    setPeriod(screen, yearStart, yearEnd);
+    click(screen, "Kigyüjtés");
+    zq("ZQ20").last();
+    ASSERT_TRUE(zq("ZQ20").keyed()) << "the grid reads this result by key";
+    click(screen, "Nyomtatás");
+    ASSERT_EQ(f.ui.reports.size(), 1) << f.ui.messages.join(" | ").toStdString();
+    const QString text = f.ui.reports.first().pageTexts.join("\n");
+    EXPECT_EQ(text.count(QRegularExpression("10000008 [^\n]* Zab \\d+ ")), 200);
+    for (const char* number :
+         {"10000001", "10000002", "10000003", "10000005", "10000006", "10000007"}) {
+        EXPECT_TRUE(text.contains(QLatin1String(number))) << number;
+    }
+    EXPECT_EQ(zq("ZQ20").rowCount(), 207);
+    EXPECT_TRUE(f.ui.errors.isEmpty());
+}
+
 TEST_F(PeriodLists, AnEmptyPeriodGivesAnEmptyListAndTotalZero) {
     TForm12 itemised(f.app());
     itemised.show();
