@@ -15,6 +15,8 @@
 #include "lists/list_support.h"
 
 namespace {
+const QString reportFile = QStringLiteral("FjLista4.frf");
+
 struct ListOrder {
     const char* caption;
     const char* orderBy;
@@ -70,6 +72,24 @@ TForm12::TForm12(App& app, QWidget* parent)
                                           m_orders.first(), collectButton(), printButton()});
 }
 
+QString TForm12::linesFrom() {
+    return QStringLiteral(
+        " FROM fjsor JOIN fjfej ON s_bszam = f_bszam LEFT JOIN ostermelo ON f_ostermkod = o_kod"
+        " WHERE (f_fizkelt >= :p1 AND f_fizkelt <= :p2) AND (f_akod = :p3)");
+}
+
+void TForm12::openLines(const QString& columns) {
+    Query& q = rows();
+    q.close();
+    q.clearSql();
+    q.addSql(QStringLiteral("SELECT ") + columns + linesFrom());
+    q.addSql(QString::fromUtf8(listOrders[chosenOrder()].orderBy));
+    q.bindDate(QStringLiteral("p1"), m_period->from());
+    q.bindDate(QStringLiteral("p2"), m_period->to());
+    q.bindText(QStringLiteral("p3"), run().buyerCode);
+    q.open();
+}
+
 int TForm12::chosenOrder() const {
     for (int i = 0; i < m_orders.size(); ++i) {
         if (m_orders.at(i)->isChecked()) return i;
@@ -94,26 +114,23 @@ void TForm12::collect() {
     q.open();
     m_total = ::totalText(q, QStringLiteral("m_osszesen"));
 
-    q.close();
-    q.clearSql();
-    q.addSql(QStringLiteral("SELECT * FROM fjsor JOIN fjfej ON s_bszam = f_bszam"));
-    q.addSql(QStringLiteral("  LEFT JOIN ostermelo ON f_ostermkod = o_kod"));
-    q.addSql(QStringLiteral(" WHERE (f_fizkelt >= :p1 AND f_fizkelt <= :p2) AND (f_akod = :p3)"));
-    q.addSql(QString::fromUtf8(listOrders[chosenOrder()].orderBy));
-    q.bindDate(QStringLiteral("p1"), m_period->from());
-    q.bindDate(QStringLiteral("p2"), m_period->to());
-    q.bindText(QStringLiteral("p3"), run().buyerCode);
-    q.open();
+    openLines(QStringLiteral("*"));
 }
 
 void TForm12::print() {
     // The report walks every row. A large result is keyed and would hand its rows out by key, a
-    // statement for every 64 of them (minutes for a year); read in one pass it takes seconds.
+    // statement for every 64 of them (minutes for a year): it is read again in one pass, with
+    // the columns the grid shows and the report prints (a year's lines in seconds).
     Query& q = rows();
     if (q.active() && (q.keyed() || q.canFetchMore())) {
         q.setKeyedWhenLarge(false);
         const auto keyedAgain = qScopeGuard([&q] { q.setKeyedWhenLarge(true); });
-        q.open();
+        QStringList gridFields;
+        for (const GridColumn& c : gridColumns) gridFields << c.field;
+        const QString columns =
+            printedColumns(data().database(), app().workPath(reportFile),
+                           QStringLiteral("frDBDataSet1"), linesFrom(), gridFields);
+        openLines(columns);
         q.fetchAll();
     }
     openCurrentBuyer(app());
@@ -122,5 +139,5 @@ void TForm12::print() {
     v[QStringLiteral("v_tol")] = m_period->fromText();
     v[QStringLiteral("v_ig")] = m_period->toText();
     v[QStringLiteral("v_sorrend")] = QString::fromUtf8(listOrders[chosenOrder()].printed);
-    reportRequest(app(), ReportComponent::frNyomtat, QStringLiteral("FjLista4.frf"), true);
+    reportRequest(app(), ReportComponent::frNyomtat, reportFile, true);
 }

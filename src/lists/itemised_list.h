@@ -22,6 +22,10 @@ protected:
 
 private:
     int chosenOrder() const;
+    // The lines of the period (FROM and WHERE clauses).
+    static QString linesFrom();
+    // The lines into ZQ20 with `columns`, in the chosen order.
+    void openLines(const QString& columns);
 
     PeriodFields* m_period = nullptr;
     QList<QRadioButton*> m_orders;
