@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QTableView>
+#include <QTimer>
 #include <exception>
 #include <functional>
 #include <map>
@@ -17,12 +18,31 @@ constexpr int contentRowsMeasured = 50;
 int followLater = 0;
 std::map<QTableView*, std::pair<QPointer<QTableView>, std::function<void()>>> lateFollowers;
 
+// Set on a view whose scrolling waits for the event loop.
+constexpr const char* scrollQueued = "termaroScrollQueued";
+
+// A walk through the rows (a total, an export) moves the query many times before the event loop
+// runs again. The first move scrolls the view as always; the others only move its current row,
+// and the view scrolls to where the walk ended once the loop runs: every scroll asks the display
+// server where the mouse is, a round trip on X11 for each row.
 void followRow(QTableView* view, QueryModel* model, int row) {
     if (row < 0 || row >= model->rowCount()) return;
     const QModelIndex current = view->currentIndex();
     if (current.isValid() && current.row() == row) return;
     const int column = current.isValid() ? current.column() : 0;
+    if (!view->property(scrollQueued).toBool()) {
+        view->setProperty(scrollQueued, true);
+        QTimer::singleShot(0, view, [view] {
+            view->setProperty(scrollQueued, false);
+            if (view->currentIndex().isValid()) view->scrollTo(view->currentIndex());
+        });
+        view->setCurrentIndex(model->index(row, column));
+        return;
+    }
+    const bool autoScroll = view->hasAutoScroll();
+    view->setAutoScroll(false);
     view->setCurrentIndex(model->index(row, column));
+    view->setAutoScroll(autoScroll);
 }
 }  // namespace
 

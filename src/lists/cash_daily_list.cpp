@@ -17,9 +17,13 @@ const QList<GridColumn> gridColumns = {
 };
 
 // Both lists sum their amount column over the rows collected, for the printed grand total.
+// Read in place: moving the current row would have the grid follow every row.
 double columnSum(Query& q, const QString& field) {
+    q.fetchAll();
+    const int column = q.fieldIndex(field);
+    if (column < 0) q.value(field);  // says which column is missing
     double sum = 0;
-    for (q.first(); !q.eof(); q.next()) sum += q.number(field);
+    for (int row = 0; row < q.rowCount(); ++row) sum += q.valueAt(row, column).asDouble();
     return sum;
 }
 }  // namespace

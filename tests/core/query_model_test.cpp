@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
+#include <QCoreApplication>
 #include <QTableView>
 
 #include "core/query_model.h"
@@ -76,4 +77,23 @@ TEST_F(Grid, ViewAndQueryCurrentRowsFollowEachOther) {
     }
     EXPECT_EQ(view.currentIndex().row(), 10);
     EXPECT_EQ(list.recNo(), 10);
+}
+
+// A walk through the rows moves the view's current row with the query at every step; the view
+// scrolls to where the walk ended when the event loop runs.
+TEST_F(Grid, AWalkThroughTheRowsScrollsTheViewOnceToWhereItEnded) {
+    QTableView view;
+    bindGrid(&view, list);
+    view.resize(300, 200);
+    view.show();
+    QCoreApplication::processEvents();
+    for (int row = 0; row < 690; row += 7) {
+        list.moveTo(row);
+        ASSERT_EQ(view.currentIndex().row(), row);
+    }
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(view.viewport()->rect().intersects(view.visualRect(view.currentIndex())));
+    list.first();
+    EXPECT_TRUE(view.viewport()->rect().intersects(view.visualRect(view.currentIndex())))
+        << "a single move scrolls at once";
 }
