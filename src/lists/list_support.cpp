@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "core/errors.h"
+#include "core/list_screen.h"
 #include "core/query.h"
 #include "report/report_data.h"
 #include "report/report_template.h"
@@ -26,7 +27,15 @@ QString groupText(const Value& key) {
 
 bool sameGroup(const Value& a, const Value& b) {
     if (a.isNull() || b.isNull()) return a.isNull() && b.isNull();
+    if (a.kind() == Value::Kind::Integer && b.kind() == Value::Kind::Integer)
+        return a.asInteger() == b.asInteger();  // row IDs, compared per row without texts
     return groupText(a) == groupText(b);
+}
+
+std::map<QString, Value> periodParams(const PeriodFields& period, const QString& buyerCode) {
+    return {{QStringLiteral("p1"), Value::date(period.from())},
+            {QStringLiteral("p2"), Value::date(period.to())},
+            {QStringLiteral("p3"), Value::text(buyerCode)}};
 }
 
 void ColumnSum::add(const Value& v) {

@@ -12,6 +12,7 @@
 #include "core/database.h"
 #include "core/tdata.h"
 
+class PeriodFields;
 class QBoxLayout;
 class QRadioButton;
 class Query;
@@ -77,6 +78,9 @@ void bindKey(Query& query, const QString& name, const Value& key);
 // template cannot be read (the report then says why) or names none of the columns.
 QString printedColumns(Database& db, const QString& templatePath, const QString& dataset,
                        const QString& from, const QStringList& keys);
+
+// The named parameters of a period statement: p1 and p2 the period's dates, p3 the buyer code.
+std::map<QString, Value> periodParams(const PeriodFields& period, const QString& buyerCode);
 
 // The whole result of one statement, each row packed as Cursor packs it.
 struct ReadRows {

@@ -66,12 +66,6 @@ QString TForm19::periodLinesSql() {
         .arg(columns, from, date);
 }
 
-std::map<QString, Value> TForm19::periodParams() {
-    return {{QStringLiteral("p1"), Value::date(m_period->from())},
-            {QStringLiteral("p2"), Value::date(m_period->to())},
-            {QStringLiteral("p3"), Value::text(run().buyerCode)}};
-}
-
 // The period's lines are read once: the producers and their sums come from them and the print
 // hands the same lines out, so the year's lines are joined and sorted once, not twice.
 // Producers are grouped by the ticket's producer code and joined to the register with a LEFT
@@ -83,7 +77,8 @@ void TForm19::collect() {
     producers.close();
     m_lines.reset();
     m_groups.clear();
-    const ReadRows read = readRows(data().database(), periodLinesSql(), periodParams());
+    const ReadRows read =
+        readRows(data().database(), periodLinesSql(), periodParams(*m_period, run().buyerCode));
     const int code = fieldIndex(read.fields, QStringLiteral("f_ostermkod"));
     const int producer = fieldIndex(read.fields, QStringLiteral("id_ostermelo"));
     const int name = fieldIndex(read.fields, QStringLiteral("o_nev"));

@@ -1,13 +1,11 @@
 #pragma once
 
 #include <QString>
-#include <map>
 #include <memory>
 #include <utility>
 #include <vector>
 
 #include "core/list_screen.h"
-#include "core/value.h"
 
 class DateChoice;
 struct ReadRows;
@@ -31,7 +29,6 @@ private:
     // Every line of the period on a ticket of the buyer or written for it, sorted by producer
     // and then as each producer prints its lines.
     QString periodLinesSql();
-    std::map<QString, Value> periodParams();
 
     PeriodFields* m_period = nullptr;
     DateChoice* m_dateChoice = nullptr;

@@ -52,8 +52,8 @@ void TForm13::collect() {
     Query& products = rows();
     products.close();
     m_lines.reset();
-    auto lines =
-        std::make_shared<ReadRows>(readRows(data().database(), periodLinesSql(), periodParams()));
+    auto lines = std::make_shared<ReadRows>(
+        readRows(data().database(), periodLinesSql(), periodParams(*m_period, run().buyerCode)));
     const int name = fieldIndex(lines->fields, QStringLiteral("s_megnevezes"));
     const int quantity = fieldIndex(lines->fields, QStringLiteral("s_netto"));
     const int paid = fieldIndex(lines->fields, QStringLiteral("s_vetelar"));
@@ -127,12 +127,6 @@ QString TForm13::periodLinesSql() {
         .arg(columns, from, date);
 }
 
-std::map<QString, Value> TForm13::periodParams() {
-    return {{QStringLiteral("p1"), Value::date(m_period->from())},
-            {QStringLiteral("p2"), Value::date(m_period->to())},
-            {QStringLiteral("p3"), Value::text(run().buyerCode)}};
-}
-
 void TForm13::print() {
     openCurrentBuyer(app());
     QVariantMap& v = data().reportVariables();
@@ -154,7 +148,7 @@ void TForm13::print() {
         if (products.active()) products.first();
         groups = m_lines ? std::make_unique<SortedGroups>(m_lines, QStringLiteral("s_megnevezes"))
                          : std::make_unique<SortedGroups>(data().database(), periodLinesSql(),
-                                                          periodParams(),
+                                                          periodParams(*m_period, run().buyerCode),
                                                           QStringLiteral("s_megnevezes"));
         productChanged();
     };

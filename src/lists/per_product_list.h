@@ -1,11 +1,9 @@
 #pragma once
 
 #include <QString>
-#include <map>
 #include <memory>
 
 #include "core/list_screen.h"
-#include "core/value.h"
 
 class DateChoice;
 struct ReadRows;
@@ -30,7 +28,6 @@ private:
     void openProductLines();
     // Every line of the period, sorted by product and then as each product prints its lines.
     QString periodLinesSql();
-    std::map<QString, Value> periodParams();
 
     PeriodFields* m_period = nullptr;
     DateChoice* m_dateChoice = nullptr;
